@@ -1,0 +1,15 @@
+# pinvane_module(<name> [LIBS <libs...>]): the static library pinvane_<name> from
+# every .cpp in the calling folder.
+function(pinvane_module name)
+  cmake_parse_arguments(M "" "" "LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(sources)
+    add_library(pinvane_${name} STATIC ${sources})
+    target_include_directories(pinvane_${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(pinvane_${name} PUBLIC ${M_LIBS})
+  else()
+    add_library(pinvane_${name} INTERFACE)
+    target_include_directories(pinvane_${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(pinvane_${name} INTERFACE ${M_LIBS})
+  endif()
+endfunction()

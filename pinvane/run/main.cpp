@@ -1,0 +1,14 @@
+#include "pinvane/run/RunContext.h"
+
+#include <windows.h>
+
+#include <vector>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    std::vector<std::wstring> arguments;
+    for (int i = 1; i < __argc; ++i)
+        arguments.emplace_back(__wargv[i]);
+    RunContext context = startRun(arguments);
+    (void)context;
+    return 0;
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+// Paths and UI text are UTF-16; file contents are UTF-8 byte strings.
+std::wstring utf8ToWide(const std::string& bytes);
+std::string wideToUtf8(const std::wstring& text);
+
+std::wstring joinPath(const std::wstring& folder, const std::wstring& name);
+std::wstring getEnvironmentText(const std::wstring& name);

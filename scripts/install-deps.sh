@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs what building and testing need on Debian; does nothing when all is there.
+set -euo pipefail
+
+packages=(cmake ninja-build g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+          binutils-mingw-w64-x86-64 mingw-w64-tools wine wine64 xvfb xauth googletest
+          libsqlite3-dev sqlite3 dpkg-dev file clang-format python3 tcl)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+# apt-get source needs deb-src entries.
+need_src=0
+if ! grep -rqsE '^(Types:.*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sources.list.d/ 2>/dev/null; then
+  need_src=1
+fi
+
+if [ ${#missing[@]} -eq 0 ] && [ $need_src -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO=sudo
+
+if [ $need_src -eq 1 ]; then
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    $SUDO sed -i 's/^Types: deb$/Types: deb deb-src/' /etc/apt/sources.list.d/debian.sources
+  fi
+  if ! grep -rqsE '^(Types:.*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+    echo "deb-src http://deb.debian.org/debian bookworm main" | $SUDO tee /etc/apt/sources.list.d/pinvane-src.list >/dev/null
+  fi
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q </dev/null
+if [ ${#missing[@]} -gt 0 ]; then
+  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
+fi
