@@ -1,0 +1,3 @@
+#include "pinvane/locate/UserDataDir.h"
+
+#include <gtest/gtest.h>
