@@ -7,7 +7,9 @@
 
 namespace {
 
-bool isSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+bool isSeparator(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
 
 bool isExistingDirectory(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());

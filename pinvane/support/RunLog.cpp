@@ -30,4 +30,6 @@ void RunLog::writeLine(const std::wstring& message) {
     WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
-const std::wstring& RunLog::path() { return logPath; }
+const std::wstring& RunLog::path() {
+    return logPath;
+}

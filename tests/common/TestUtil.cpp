@@ -88,6 +88,8 @@ std::wstring exeFolder() {
     return text.substr(0, text.find_last_of(L'\\'));
 }
 
-std::string narrow(const std::wstring& text) { return wideToUtf8(text); }
+std::string narrow(const std::wstring& text) {
+    return wideToUtf8(text);
+}
 
 } // namespace testutil

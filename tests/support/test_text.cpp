@@ -11,12 +11,9 @@ TEST(JoinPath, SeparatorRules) {
         const wchar_t* expected;
     };
     const Case cases[] = {
-        {L"", L"Pinvane.log", L"Pinvane.log"},
-        {L"C:\\a\\", L"b", L"C:\\a\\b"},
-        {L"C:/a/", L"b", L"C:/a/b"},
-        {L"C:\\a", L"b", L"C:\\a\\b"},
-        {L"C:\\a", L"\\b", L"C:\\a\\\\b"},
-        {L"rel", L"", L"rel\\"},
+        {L"", L"Pinvane.log", L"Pinvane.log"}, {L"C:\\a\\", L"b", L"C:\\a\\b"},
+        {L"C:/a/", L"b", L"C:/a/b"},           {L"C:\\a", L"b", L"C:\\a\\b"},
+        {L"C:\\a", L"\\b", L"C:\\a\\\\b"},     {L"rel", L"", L"rel\\"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(joinPath(c.folder, c.name), c.expected) << c.folder << " + " << c.name;
@@ -30,7 +27,9 @@ TEST(Converters, RoundTripAndMalformedInput) {
     EXPECT_EQ(utf8ToWide(""), L"");
     EXPECT_EQ(wideToUtf8(L""), "");
     // Invalid UTF-8 is replaced, never an error.
-    const std::wstring replaced = utf8ToWide(std::string("a\xFF" "b", 3));
+    const std::wstring replaced = utf8ToWide(std::string("a\xFF"
+                                                         "b",
+                                                         3));
     EXPECT_EQ(replaced, L"a\uFFFDb");
     // Embedded NUL bytes survive.
     EXPECT_EQ(utf8ToWide(std::string("a\0b", 3)), std::wstring(L"a\0b", 3));
