@@ -139,7 +139,8 @@ bool JsonParser::parseObject(JsonValue& node, int depth) {
         ++position;
         return true;
     }
-    const size_t base = pendingValues.size();
+    const size_t valueBase = pendingValues.size();
+    const size_t nameBase = pendingNames.size();
     for (;;) {
         skipWhitespace();
         if (position >= size || source[position] != '"')
@@ -171,8 +172,8 @@ bool JsonParser::parseObject(JsonValue& node, int depth) {
         }
         return fail("',' か '}' が必要です");
     }
-    moveRangeInto(pendingNames, base, node.memberNames);
-    moveRangeInto(pendingValues, base, node.memberValues);
+    moveRangeInto(pendingNames, nameBase, node.memberNames);
+    moveRangeInto(pendingValues, valueBase, node.memberValues);
     return true;
 }
 
