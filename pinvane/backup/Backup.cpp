@@ -1,0 +1,107 @@
+#include "pinvane/backup/Backup.h"
+
+#include "pinvane/support/Files.h"
+#include "pinvane/support/RunLog.h"
+#include "pinvane/support/Text.h"
+
+#include <windows.h>
+
+#include <cwchar>
+
+namespace {
+
+bool isExistingDirectory(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool isExistingFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring fileNameOf(const std::wstring& path) {
+    const size_t separator = path.find_last_of(L"\\/");
+    return separator == std::wstring::npos ? path : path.substr(separator + 1);
+}
+
+std::wstring errorSuffix(DWORD code) {
+    return L"（エラー " + std::to_wstring(code) + L"）";
+}
+
+bool createTargetFolder(const std::wstring& targetFolder) {
+    if (isExistingDirectory(targetFolder))
+        return true;
+    const size_t separator = targetFolder.find_last_of(L"\\/");
+    if (separator != std::wstring::npos && separator != 0)
+        createDirectoryTree(targetFolder.substr(0, separator));
+    return CreateDirectoryW(targetFolder.c_str(), nullptr) ||
+           GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+} // namespace
+
+std::wstring makeBackupFolderPath(const std::wstring& backupRoot) {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    wchar_t name[32] = {};
+    std::swprintf(name, 32, L"%04d%02d%02d_%02d%02d%02d", now.wYear, now.wMonth, now.wDay,
+                  now.wHour, now.wMinute, now.wSecond);
+    return joinPath(backupRoot, name);
+}
+
+bool BackupSet::begin(const std::wstring& folder) {
+    runFolder = folder;
+    if (createDirectoryTree(runFolder))
+        return true;
+    RunLog::writeLine(L"バックアップフォルダを作成できません: " + runFolder);
+    return false;
+}
+
+bool BackupSet::addFiles(const std::wstring& label, const std::vector<std::wstring>& files) {
+    const std::wstring targetFolder = joinPath(runFolder, label);
+    if (!createTargetFolder(targetFolder)) {
+        RunLog::writeLine(label + L": バックアップフォルダを作成できません: " + targetFolder);
+        return false;
+    }
+    for (const std::wstring& source : files) {
+        BackupEntry entry{source, joinPath(targetFolder, fileNameOf(source)), false};
+        if (isExistingFile(source)) {
+            if (!CopyFileW(source.c_str(), entry.backupPath.c_str(), FALSE)) {
+                const DWORD error = GetLastError();
+                RunLog::writeLine(label + L": バックアップを作成できません: " + source +
+                                  errorSuffix(error));
+                return false;
+            }
+            entry.existed = true;
+        }
+        backupEntries.push_back(std::move(entry));
+    }
+    RunLog::writeLine(label + L": バックアップを作成しました: " + targetFolder);
+    return true;
+}
+
+bool BackupSet::restore() {
+    bool ok = true;
+    for (const BackupEntry& entry : backupEntries) {
+        if (entry.existed) {
+            if (!CopyFileW(entry.backupPath.c_str(), entry.sourcePath.c_str(), FALSE)) {
+                const DWORD error = GetLastError();
+                RunLog::writeLine(L"復元できません: " + entry.sourcePath + errorSuffix(error));
+                ok = false;
+            }
+        } else if (isExistingFile(entry.sourcePath)) {
+            if (!DeleteFileW(entry.sourcePath.c_str())) {
+                const DWORD error = GetLastError();
+                RunLog::writeLine(L"削除できません: " + entry.sourcePath + errorSuffix(error));
+                ok = false;
+            }
+        }
+    }
+    if (ok)
+        RunLog::writeLine(L"バックアップから元に戻しました");
+    else
+        RunLog::writeLine(L"バックアップからの復元に失敗したファイルがあります。バックアップ: " +
+                          runFolder);
+    return ok;
+}
