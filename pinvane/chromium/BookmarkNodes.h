@@ -1,0 +1,16 @@
+#pragma once
+
+#include "pinvane/json/JsonValue.h"
+#include "pinvane/run/Settings.h"
+
+#include <cstdint>
+#include <string>
+
+// Microseconds since 1601-01-01 UTC in decimal digits, as Chromium stores its times.
+std::string chromiumTimeNow();
+
+// A random version-4 GUID, lowercase, 8-4-4-4-12.
+std::string randomGuidText();
+
+// The seven members of a new Chromium URL node, in the order Chromium writes them.
+JsonValue makeUrlNode(int64_t id, const BookmarkSpec& bookmark);

@@ -1,0 +1,232 @@
+#include "pinvane/chromium/ChromiumBookmarks.h"
+
+#include "pinvane/chromium/BookmarkNodes.h"
+#include "pinvane/json/JsonParser.h"
+#include "pinvane/support/Files.h"
+#include "pinvane/support/RunLog.h"
+#include "pinvane/support/Text.h"
+
+#include <cstdlib>
+#include <limits>
+#include <string_view>
+#include <unordered_map>
+
+namespace {
+
+bool hasText(const JsonValue& node, const char* name, const std::string& text) {
+    const JsonValue* member = node.findMember(name);
+    return member && member->text == text;
+}
+
+bool isUrlNamed(const JsonValue& node, const std::string& title) {
+    return hasText(node, "type", "url") && hasText(node, "name", title);
+}
+
+size_t insertionIndex(const JsonValue& children, InsertPosition position) {
+    switch (position) {
+    case InsertPosition::Bottom:
+        return children.items.size();
+    case InsertPosition::AfterFolders: {
+        size_t count = 0;
+        while (count < children.items.size() && hasText(children.items[count], "type", "folder"))
+            ++count;
+        return count;
+    }
+    default:
+        return 0;
+    }
+}
+
+// A matched node. Inserting into the bar's children moves its direct children, so those
+// are held by position and resolved on use; every other node keeps its address for the
+// whole call (only the bar's children array is ever inserted into).
+struct NodeRef {
+    enum class Where : uint8_t { Fixed, BarOriginal, BarAdded };
+    Where where = Where::Fixed;
+    JsonValue* node = nullptr;
+    size_t slot = 0; // BarOriginal: index before any insertion; BarAdded: order of addition
+};
+
+// The configured titles and their URL nodes in document order, built in one walk so that
+// a long bookmark list does not walk a large file once per bookmark.
+class TitleIndex {
+public:
+    explicit TitleIndex(const std::vector<BookmarkSpec>& bookmarks) {
+        for (const BookmarkSpec& bookmark : bookmarks)
+            matches.try_emplace(bookmark.title);
+    }
+
+    void build(JsonValue& roots, const JsonValue* bar) {
+        this->bar = bar;
+        for (JsonValue& tree : roots.memberValues)
+            walk(tree, {NodeRef::Where::Fixed, &tree, 0});
+    }
+
+    std::vector<NodeRef>& of(const std::string& title) { return matches[title]; }
+
+private:
+    void walk(JsonValue& node, const NodeRef& ref) {
+        if (node.kind != JsonKind::Object)
+            return;
+        if (hasText(node, "type", "url")) {
+            if (const JsonValue* name = node.findMember("name")) {
+                const auto found = matches.find(name->text);
+                if (found != matches.end())
+                    found->second.push_back(ref);
+            }
+        }
+        JsonValue* children = node.findMember("children");
+        if (!children)
+            return;
+        const bool inBar = &node == bar;
+        for (size_t i = 0; i < children->items.size(); ++i) {
+            JsonValue& child = children->items[i];
+            walk(child, inBar ? NodeRef{NodeRef::Where::BarOriginal, nullptr, i}
+                              : NodeRef{NodeRef::Where::Fixed, &child, 0});
+        }
+    }
+
+    std::unordered_map<std::string_view, std::vector<NodeRef>> matches;
+    const JsonValue* bar = nullptr;
+};
+
+} // namespace
+
+void scanLargestId(const JsonValue& node, int64_t& largestId) {
+    if (node.kind != JsonKind::Object)
+        return;
+    const JsonValue* id = node.findMember("id");
+    if (id && id->kind == JsonKind::String) {
+        const long long value = std::strtoll(id->text.c_str(), nullptr, 10);
+        if (value > largestId)
+            largestId = value;
+    }
+    if (const JsonValue* children = node.findMember("children")) {
+        for (const JsonValue& child : children->items)
+            scanLargestId(child, largestId);
+    }
+}
+
+void collectTitleMatches(JsonValue& node, const std::string& title,
+                         std::vector<JsonValue*>& matches) {
+    if (node.kind != JsonKind::Object)
+        return;
+    if (isUrlNamed(node, title))
+        matches.push_back(&node);
+    if (JsonValue* children = node.findMember("children")) {
+        for (JsonValue& child : children->items)
+            collectTitleMatches(child, title, matches);
+    }
+}
+
+bool addToChromiumBookmarks(const std::wstring& filePath, const std::wstring& label,
+                            const std::vector<BookmarkSpec>& bookmarks, InsertPosition position) {
+    std::string text;
+    if (!readFileBytes(filePath, text)) {
+        RunLog::writeLine(label + L": Bookmarks を読み込めません");
+        return false;
+    }
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.erase(0, 3);
+
+    JsonValue root;
+    std::string parseError;
+    if (!JsonParser(text).parse(root, parseError)) {
+        RunLog::writeLine(label + L": Bookmarks の JSON を解析できません: " +
+                          utf8ToWide(parseError));
+        return false;
+    }
+    text.clear();
+    text.shrink_to_fit();
+
+    JsonValue* roots = root.findMember("roots");
+    JsonValue* bar = roots ? roots->findMember("bookmark_bar") : nullptr;
+    if (!bar || bar->kind != JsonKind::Object) {
+        RunLog::writeLine(label + L": ブックマークバー(bookmark_bar)が見つかりません");
+        return false;
+    }
+    if (!bar->findMember("children")) {
+        JsonValue empty;
+        empty.kind = JsonKind::Array;
+        bar->setMember("children", std::move(empty));
+    }
+    // The serializer writes only the items of an array: a node put anywhere else would be
+    // reported as added and then silently lost.
+    if (bar->findMember("children")->kind != JsonKind::Array) {
+        RunLog::writeLine(label + L": ブックマークバーの children が配列ではないため変更しません");
+        return false;
+    }
+    // Re-found on each use: giving the bar itself a "url" member may move its members.
+    const auto barChildren = [bar]() -> JsonValue& { return *bar->findMember("children"); };
+
+    int64_t largestId = 0;
+    for (const JsonValue& tree : roots->memberValues)
+        scanLargestId(tree, largestId);
+
+    const size_t start = insertionIndex(barChildren(), position);
+    size_t addedCount = 0;
+    const auto resolve = [&](const NodeRef& ref) -> JsonValue& {
+        switch (ref.where) {
+        case NodeRef::Where::BarOriginal:
+            return barChildren().items[ref.slot < start ? ref.slot : ref.slot + addedCount];
+        case NodeRef::Where::BarAdded:
+            return barChildren().items[start + ref.slot];
+        default:
+            return *ref.node;
+        }
+    };
+
+    TitleIndex index(bookmarks);
+    index.build(*roots, bar);
+
+    bool changed = false;
+    bool added = false;
+    for (const BookmarkSpec& bookmark : bookmarks) {
+        const std::wstring title = utf8ToWide(bookmark.title);
+        std::vector<NodeRef>& matches = index.of(bookmark.title);
+        if (matches.empty()) {
+            if (largestId == std::numeric_limits<int64_t>::max()) {
+                RunLog::writeLine(
+                    label + L": ブックマークの id が上限に達しているため追加できません: " + title);
+                return false;
+            }
+            ++largestId;
+            auto& items = barChildren().items;
+            items.insert(items.begin() + static_cast<std::ptrdiff_t>(start + addedCount),
+                         makeUrlNode(largestId, bookmark));
+            // A title without matches so far has exactly this node as its match from now on.
+            matches.push_back({NodeRef::Where::BarAdded, nullptr, addedCount});
+            ++addedCount;
+            RunLog::writeLine(label + L": 追加: " + title + L" -> " + utf8ToWide(bookmark.url));
+            changed = added = true;
+            continue;
+        }
+        for (const NodeRef& ref : matches) {
+            JsonValue& node = resolve(ref);
+            const JsonValue* url = node.findMember("url");
+            if (url && url->text == bookmark.url) {
+                RunLog::writeLine(label + L": 変更なし: " + title);
+                continue;
+            }
+            const std::string oldUrl = url ? url->text : std::string();
+            node.setMember("url", makeString(bookmark.url));
+            RunLog::writeLine(label + L": URL置換: " + title + L": " + utf8ToWide(oldUrl) +
+                              L" -> " + utf8ToWide(bookmark.url));
+            changed = true;
+        }
+    }
+    if (!changed)
+        return true;
+
+    if (added)
+        bar->setMember("date_modified", makeString(chromiumTimeNow()));
+    root.removeMember("checksum");
+
+    std::string output;
+    writeJson(root, 0, output);
+    if (!replaceFileAtomically(filePath, output)) {
+        RunLog::writeLine(label + L": Bookmarks を書き込めません");
+        return false;
+    }
+    return true;
+}

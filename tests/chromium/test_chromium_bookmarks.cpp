@@ -1,0 +1,369 @@
+#include "pinvane/chromium/ChromiumBookmarks.h"
+#include "pinvane/json/JsonParser.h"
+#include "pinvane/support/RunLog.h"
+#include "pinvane/support/Text.h"
+#include "tests/chromium/ChromiumFixtures.h"
+#include "tests/common/TestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+using namespace testutil;
+
+namespace {
+
+const std::wstring label = L"Chrome(Default)";
+const std::string bom = "\xEF\xBB\xBF";
+
+std::string folderNode(const std::string& name, const std::string& id) {
+    return R"({"children": [], "id": ")" + id + R"(", "name": ")" + name +
+           R"(", "type": "folder"})";
+}
+
+std::string urlNode(const std::string& name, const std::string& id, const std::string& url) {
+    return R"({"id": ")" + id + R"(", "name": ")" + name + R"(", "type": "url", "url": ")" + url +
+           R"("})";
+}
+
+// A minimal file around the bar's children (and, optionally, those of "other").
+std::string barFile(const std::string& barChildren, const std::string& otherChildren = "") {
+    return R"({"checksum": "00", "roots": {"bookmark_bar": {"children": [)" + barChildren +
+           R"(], "id": "1", "name": "Bookmarks bar", "type": "folder"}, "other": {"children": [)" +
+           otherChildren + R"(], "id": "2", "name": "Other bookmarks", "type": "folder"}}, )" +
+           R"("version": 1})";
+}
+
+void replaceAll(std::string& text, const std::string& from, const std::string& to) {
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+}
+
+FILETIME lastWriteTime(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+class ChromiumBookmarksTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = scratchFolder(L"chromium-bookmarks");
+        logPath = joinPath(folder, L"Pinvane.log");
+        RunLog::open(logPath);
+        file = joinPath(folder, L"Bookmarks");
+    }
+
+    bool run(const std::string& content, const std::vector<BookmarkSpec>& bookmarks,
+             InsertPosition position = InsertPosition::AfterFolders) {
+        writeBytes(file, content);
+        return addToChromiumBookmarks(file, label, bookmarks, position);
+    }
+
+    std::string logText() const { return readBytes(logPath).substr(3); }
+
+    JsonValue written() const {
+        JsonValue root;
+        std::string error;
+        const std::string bytes = readBytes(file);
+        EXPECT_TRUE(JsonParser(bytes).parse(root, error)) << error;
+        return root;
+    }
+
+    static JsonValue& bar(JsonValue& root) {
+        return *root.findMember("roots")->findMember("bookmark_bar");
+    }
+
+    std::vector<std::string> barNames() const {
+        JsonValue root = written();
+        std::vector<std::string> names;
+        for (const JsonValue& child : bar(root).findMember("children")->items)
+            names.push_back(child.findMember("name")->text);
+        return names;
+    }
+
+    std::wstring folder, logPath, file;
+};
+
+} // namespace
+
+TEST_F(ChromiumBookmarksTest, RewritesInSerializerLayoutKeepingUnknownMembers) {
+    // LF or CR LF, with or without a byte order mark: the result is the same bytes.
+    std::string crlf = chromiumFixture;
+    replaceAll(crlf, "\n", "\r\n");
+    for (const std::string& input : {chromiumFixture, bom + crlf}) {
+        SetUp();
+        ASSERT_TRUE(run(input, {{"New One", "https://new.example.com/"},
+                                {"Existing", "https://new.example.com/existing"}}));
+
+        JsonValue root = written();
+        JsonValue& barNode = bar(root);
+        const JsonValue& added = barNode.findMember("children")->items[1];
+        const std::string guid = added.findMember("guid")->text;
+        const std::string dateAdded = added.findMember("date_added")->text;
+        const std::string dateModified = barNode.findMember("date_modified")->text;
+        EXPECT_EQ(guid.size(), 36u);
+        EXPECT_GT(dateAdded, "13441368092746271");
+        EXPECT_GE(dateModified, dateAdded);
+
+        std::string bytes = readBytes(file);
+        replaceAll(bytes, guid, "GUID");
+        replaceAll(bytes, dateAdded, "NOW");
+        replaceAll(bytes, dateModified, "NOW");
+        EXPECT_EQ(bytes, chromiumFixtureEdited);
+
+        EXPECT_EQ(logText(), "Chrome(Default): 追加: New One -> https://new.example.com/\r\n"
+                             "Chrome(Default): URL置換: Existing: https://old.example.com/before"
+                             " -> https://new.example.com/existing\r\n");
+        EXPECT_FALSE(fileExists(file + L".pinvane.tmp"));
+    }
+}
+
+TEST_F(ChromiumBookmarksTest, NothingChangedMeansNothingWritten) {
+    const std::string input = bom + chromiumFixture;
+    writeBytes(file, input);
+    // An old time, so that any rewrite would show.
+    const FILETIME old = {0x12345678, 0x01D00000};
+    {
+        HANDLE handle = CreateFileW(file.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+        SetFileTime(handle, nullptr, nullptr, &old);
+        CloseHandle(handle);
+    }
+
+    EXPECT_TRUE(addToChromiumBookmarks(file, label, {}, InsertPosition::AfterFolders));
+    EXPECT_EQ(logText(), "");
+
+    // Matches in a nested folder, in the bar and in another root.
+    EXPECT_TRUE(addToChromiumBookmarks(file, label,
+                                       {{"Inside A", "https://inside.example.com/a"},
+                                        {"Existing", "https://old.example.com/before"},
+                                        {"Elsewhere", "https://elsewhere.example.com/"}},
+                                       InsertPosition::Top));
+    EXPECT_EQ(logText(), "Chrome(Default): 変更なし: Inside A\r\n"
+                         "Chrome(Default): 変更なし: Existing\r\n"
+                         "Chrome(Default): 変更なし: Elsewhere\r\n");
+
+    EXPECT_EQ(readBytes(file), input);
+    const FILETIME now = lastWriteTime(file);
+    EXPECT_EQ(CompareFileTime(&now, &old), 0);
+}
+
+TEST_F(ChromiumBookmarksTest, TitleInAnotherRootIsUpdatedThereOnly) {
+    ASSERT_TRUE(run(chromiumFixture, {{"Elsewhere", "https://moved.example.com/"}}));
+    EXPECT_EQ(logText(), "Chrome(Default): URL置換: Elsewhere: https://elsewhere.example.com/ -> "
+                         "https://moved.example.com/\r\n");
+    JsonValue root = written();
+    EXPECT_EQ(bar(root).findMember("children")->items.size(), 2u);
+    // A URL replacement alone leaves the bar's date alone; the checksum goes anyway.
+    EXPECT_EQ(bar(root).findMember("date_modified")->text, "13441368092746271");
+    EXPECT_EQ(root.findMember("checksum"), nullptr);
+    const JsonValue& moved =
+        root.findMember("roots")->findMember("other")->findMember("children")->items[0];
+    EXPECT_EQ(moved.findMember("url")->text, "https://moved.example.com/");
+    EXPECT_EQ(moved.memberNames.back(), "url");
+}
+
+TEST_F(ChromiumBookmarksTest, EveryMatchInDocumentOrder) {
+    // The folder of the same name is not a match; the bar's folder comes before "other".
+    const std::string input = barFile(folderNode("Dup", "5") + R"(, {"children": [)" +
+                                          urlNode("Dup", "6", "https://b.example/") +
+                                          R"(], "id": "7", "name": "F", "type": "folder"})",
+                                      urlNode("Dup", "8", "https://a.example/"));
+    ASSERT_TRUE(run(input, {{"Dup", "https://a.example/"}}));
+    EXPECT_EQ(logText(),
+              "Chrome(Default): URL置換: Dup: https://b.example/ -> https://a.example/\r\n"
+              "Chrome(Default): 変更なし: Dup\r\n");
+    EXPECT_EQ(barNames(), (std::vector<std::string>{"Dup", "F"}));
+}
+
+TEST_F(ChromiumBookmarksTest, LaterBookmarksSeeNodesAddedEarlier) {
+    ASSERT_TRUE(run(barFile(urlNode("Existing", "3", "https://e.example/")),
+                    {{"Twice", "https://1.example/"},
+                     {"existing", "https://case.example/"},
+                     {"Twice", "https://2.example/"},
+                     {"Twice", "https://2.example/"}}));
+    EXPECT_EQ(logText(),
+              "Chrome(Default): 追加: Twice -> https://1.example/\r\n"
+              "Chrome(Default): 追加: existing -> https://case.example/\r\n"
+              "Chrome(Default): URL置換: Twice: https://1.example/ -> https://2.example/\r\n"
+              "Chrome(Default): 変更なし: Twice\r\n");
+    JsonValue root = written();
+    const auto& items = bar(root).findMember("children")->items;
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0].findMember("name")->text, "Twice");
+    EXPECT_EQ(items[0].findMember("url")->text, "https://2.example/");
+    EXPECT_EQ(items[0].findMember("id")->text, "4");
+    EXPECT_EQ(items[1].findMember("name")->text, "existing");
+    EXPECT_EQ(items[1].findMember("id")->text, "5");
+}
+
+TEST_F(ChromiumBookmarksTest, MatchWithoutUrlGetsOneAppended) {
+    ASSERT_TRUE(run(barFile(R"({"id": "3", "name": "Bare", "type": "url", "meta_info": {}})"),
+                    {{"Bare", "https://bare.example/"}}));
+    EXPECT_EQ(logText(), "Chrome(Default): URL置換: Bare:  -> https://bare.example/\r\n");
+    JsonValue root = written();
+    const JsonValue& node = bar(root).findMember("children")->items[0];
+    EXPECT_EQ(node.memberNames,
+              (std::vector<std::string>{"id", "name", "type", "meta_info", "url"}));
+    EXPECT_EQ(node.findMember("url")->text, "https://bare.example/");
+}
+
+TEST_F(ChromiumBookmarksTest, InsertPositions) {
+    const std::string mixed = folderNode("F1", "2") + ", " + folderNode("F2", "3") + ", " +
+                              urlNode("U", "4", "https://u.example/") + ", " +
+                              folderNode("F3", "5");
+    const std::string allFolders = folderNode("F1", "2") + ", " + folderNode("F2", "3");
+    using Names = std::vector<std::string>;
+    const struct {
+        const char* what;
+        std::string children;
+        InsertPosition position;
+        Names expected;
+    } cases[] = {
+        {"top", mixed, InsertPosition::Top, {"A", "B", "C", "F1", "F2", "U", "F3"}},
+        {"afterfolders",
+         mixed,
+         InsertPosition::AfterFolders,
+         {"F1", "F2", "A", "B", "C", "U", "F3"}},
+        {"bottom", mixed, InsertPosition::Bottom, {"F1", "F2", "U", "F3", "A", "B", "C"}},
+        {"unknown value",
+         mixed,
+         static_cast<InsertPosition>(7),
+         {"A", "B", "C", "F1", "F2", "U", "F3"}},
+        {"empty bar", "", InsertPosition::AfterFolders, {"A", "B", "C"}},
+        {"all folders", allFolders, InsertPosition::AfterFolders, {"F1", "F2", "A", "B", "C"}},
+        // A child without "type" ends the leading folders too.
+        {"untyped child",
+         folderNode("F1", "2") + R"(, {"name": "X"}, )" + folderNode("F2", "3"),
+         InsertPosition::AfterFolders,
+         {"F1", "A", "B", "C", "X", "F2"}},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        ASSERT_TRUE(run(
+            barFile(c.children),
+            {{"A", "https://a.example/"}, {"B", "https://b.example/"}, {"C", "https://c.example/"}},
+            c.position))
+            << c.what;
+        EXPECT_EQ(barNames(), c.expected) << c.what;
+    }
+}
+
+TEST_F(ChromiumBookmarksTest, NewIdsFollowTheLargestStringId) {
+    const struct {
+        const char* what;
+        std::string content;
+        const char* firstId;
+    } cases[] = {
+        {"largest outside the bar", chromiumFixture, "41"},
+        {"digits then letters", barFile(urlNode("x", "12abc", "https://x/")), "13"},
+        {"number ids ignored",
+         barFile(R"({"id": 99, "name": "x", "type": "url", "url": "https://x/"})"), "3"},
+        {"no string ids",
+         R"({"roots": {"bookmark_bar": {"children": [], "id": 5}, "other": {"id": 9}}})", "1"},
+        {"blank and sign", barFile(urlNode("x", "  +30", "https://x/")), "31"},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        ASSERT_TRUE(
+            run(c.content, {{"N1", "https://n1/"}, {"N2", "https://n2/"}}, InsertPosition::Top))
+            << c.what;
+        JsonValue root = written();
+        const auto& items = bar(root).findMember("children")->items;
+        EXPECT_EQ(items[0].findMember("id")->text, c.firstId) << c.what;
+        EXPECT_EQ(std::stoll(items[1].findMember("id")->text), std::stoll(c.firstId) + 1) << c.what;
+    }
+}
+
+TEST_F(ChromiumBookmarksTest, BarWithoutChildrenGetsThemLast) {
+    ASSERT_TRUE(run(R"({"roots": {"bookmark_bar": {"id": "1", "type": "folder"}}})",
+                    {{"A", "https://a/"}, {"B", "https://b/"}}));
+    JsonValue root = written();
+    JsonValue& barNode = bar(root);
+    EXPECT_EQ(barNode.memberNames,
+              (std::vector<std::string>{"id", "type", "children", "date_modified"}));
+    EXPECT_EQ(barNames(), (std::vector<std::string>{"A", "B"}));
+}
+
+TEST_F(ChromiumBookmarksTest, BarThatIsItselfAMatch) {
+    // Giving the bar a "url" moves its members; the later insertion must still land in it.
+    ASSERT_TRUE(run(R"({"roots": {"bookmark_bar": {"children": [], "id": "1", "name": "Bar", )"
+                    R"("type": "url"}}})",
+                    {{"Bar", "https://bar/"}, {"New", "https://new/"}}));
+    JsonValue root = written();
+    EXPECT_EQ(bar(root).memberNames,
+              (std::vector<std::string>{"children", "id", "name", "type", "url", "date_modified"}));
+    EXPECT_EQ(barNames(), (std::vector<std::string>{"New"}));
+}
+
+TEST_F(ChromiumBookmarksTest, FilesItCannotEditStayUntouched) {
+    const struct {
+        const char* what;
+        std::string content;
+        const char* line;
+    } cases[] = {
+        {"root array", R"([{"roots": {"bookmark_bar": {}}}])",
+         "ブックマークバー(bookmark_bar)が見つかりません"},
+        {"bar a string", R"({"roots": {"bookmark_bar": "x"}})",
+         "ブックマークバー(bookmark_bar)が見つかりません"},
+        {"roots an array", R"({"roots": [{"bookmark_bar": {}}]})",
+         "ブックマークバー(bookmark_bar)が見つかりません"},
+        {"no roots", R"({"checksum": "0"})", "ブックマークバー(bookmark_bar)が見つかりません"},
+        {"invalid JSON", R"({"roots": {}} x)",
+         "Bookmarks の JSON を解析できません: 末尾に余分な文字があります（位置 14）"},
+        {"byte order mark only", bom,
+         "Bookmarks の JSON を解析できません: 予期しない終端です（位置 0）"},
+        // The serializer would drop a node put into anything but an array.
+        {"children an object", R"({"roots": {"bookmark_bar": {"children": {"0": {}}}}})",
+         "ブックマークバーの children が配列ではないため変更しません"},
+        {"children null", R"({"roots": {"bookmark_bar": {"children": null, "id": "1"}}})",
+         "ブックマークバーの children が配列ではないため変更しません"},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        EXPECT_FALSE(run(c.content, {{"A", "https://a/"}})) << c.what;
+        EXPECT_EQ(logText(), std::string("Chrome(Default): ") + c.line + "\r\n") << c.what;
+        EXPECT_EQ(readBytes(file), c.content) << c.what;
+    }
+
+    SetUp();
+    EXPECT_FALSE(addToChromiumBookmarks(joinPath(folder, L"missing"), label, {{"A", "https://a/"}},
+                                        InsertPosition::Top));
+    EXPECT_EQ(logText(), "Chrome(Default): Bookmarks を読み込めません\r\n");
+}
+
+TEST_F(ChromiumBookmarksTest, WriteFailureLeavesTheFileAsItWas) {
+    const std::string input = barFile(urlNode("Old", "3", "https://old/"));
+    writeBytes(file, input);
+    // Another process reading the file without sharing delete: the replacing move fails.
+    HANDLE holder = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    const bool result =
+        addToChromiumBookmarks(file, label, {{"New", "https://new/"}}, InsertPosition::Top);
+    CloseHandle(holder);
+
+    EXPECT_FALSE(result);
+    EXPECT_EQ(logText(), "Chrome(Default): 追加: New -> https://new/\r\n"
+                         "Chrome(Default): Bookmarks を書き込めません\r\n");
+    EXPECT_EQ(readBytes(file), input);
+    EXPECT_FALSE(fileExists(file + L".pinvane.tmp"));
+}
+
+TEST(CollectTitleMatches, UrlNodesBeforeTheirDescendants) {
+    JsonValue root;
+    std::string error;
+    const std::string text =
+        R"({"type": "url", "name": "T", "children": [{"type": "url", "name": "T"},)"
+        R"( {"type": "folder", "name": "T", "children": [{"type": "url", "name": "T", "id": "x"}]},)"
+        R"( {"type": "url", "name": "t"}, "T"]})";
+    ASSERT_TRUE(JsonParser(text).parse(root, error)) << error;
+    std::vector<JsonValue*> matches;
+    collectTitleMatches(root, "T", matches);
+    ASSERT_EQ(matches.size(), 3u);
+    EXPECT_EQ(matches[0], &root);
+    EXPECT_EQ(matches[1], &root.findMember("children")->items[0]);
+    EXPECT_EQ(matches[2]->findMember("id")->text, "x");
+}
