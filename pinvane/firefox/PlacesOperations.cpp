@@ -1,0 +1,166 @@
+#include "pinvane/firefox/PlacesOperations.h"
+
+#include "pinvane/firefox/PlacesStatement.h"
+
+#include <stdexcept>
+
+int64_t findToolbarFolderId(const PlacesContext& context) {
+    PlacesStatement statement = prepareStatement(
+        context.connection, "SELECT id FROM moz_bookmarks WHERE guid = 'toolbar_____'");
+    if (!statement.step())
+        throw std::runtime_error("ブックマークツールバー(toolbar_____)が見つかりません");
+    return statement.columnInt64(0);
+}
+
+int32_t countLeadingFolders(const PlacesContext& context, int64_t parent) {
+    PlacesStatement statement = prepareStatement(
+        context.connection, "SELECT type FROM moz_bookmarks WHERE parent = ?1 ORDER BY position");
+    statement.bindInt64(1, parent);
+    int32_t count = 0;
+    while (statement.step() && statement.columnInt64(0) == 2)
+        ++count;
+    return count;
+}
+
+int32_t countChildren(const PlacesContext& context, int64_t parent) {
+    PlacesStatement statement = prepareStatement(
+        context.connection, "SELECT COUNT(*) FROM moz_bookmarks WHERE parent = ?1");
+    statement.bindInt64(1, parent);
+    return statement.step() ? static_cast<int32_t>(statement.columnInt64(0)) : 0;
+}
+
+std::vector<BookmarkMatch> findBookmarksByTitle(const PlacesContext& context,
+                                                const std::string& title) {
+    PlacesStatement statement = prepareStatement(
+        context.connection, "SELECT id, fk FROM moz_bookmarks WHERE type = 1 AND title = ?1");
+    statement.bindText(1, title);
+    std::vector<BookmarkMatch> matches;
+    while (statement.step())
+        matches.push_back({statement.columnInt64(0), statement.columnInt64(1)});
+    return matches;
+}
+
+std::string placeUrlById(const PlacesContext& context, int64_t placeId) {
+    PlacesStatement statement =
+        prepareStatement(context.connection, "SELECT url FROM moz_places WHERE id = ?1");
+    statement.bindInt64(1, placeId);
+    return statement.step() ? statement.columnText(0) : std::string();
+}
+
+void adjustForeignCount(const PlacesContext& context, int64_t placeId, int64_t amount) {
+    PlacesStatement statement =
+        prepareStatement(context.connection,
+                         "UPDATE moz_places SET foreign_count = foreign_count + ?1 WHERE id = ?2");
+    statement.bindInt64(1, amount);
+    statement.bindInt64(2, placeId);
+    statement.step();
+}
+
+int64_t findOrInsertOrigin(const PlacesContext& context, const UrlOrigin& origin) {
+    {
+        PlacesStatement lookup = prepareStatement(
+            context.connection, "SELECT id FROM moz_origins WHERE prefix = ?1 AND host = ?2");
+        lookup.bindText(1, origin.prefix);
+        lookup.bindText(2, origin.host);
+        if (lookup.step())
+            return lookup.columnInt64(0);
+    }
+    PlacesStatement insert = prepareStatement(
+        context.connection,
+        context.originsHasRecalcFrecency
+            ? "INSERT INTO moz_origins (prefix, host, frecency, recalc_frecency) VALUES (?1, ?2, "
+              "0, 1)"
+            : "INSERT INTO moz_origins (prefix, host, frecency) VALUES (?1, ?2, 0)");
+    insert.bindText(1, origin.prefix);
+    insert.bindText(2, origin.host);
+    insert.step();
+    return sqlite3_last_insert_rowid(context.connection);
+}
+
+int64_t findOrInsertPlace(const PlacesContext& context, const std::string& url,
+                          const std::string& title) {
+    const int64_t hash = placesUrlHash(url);
+    {
+        PlacesStatement lookup = prepareStatement(
+            context.connection, "SELECT id FROM moz_places WHERE url_hash = ?1 AND url = ?2");
+        lookup.bindInt64(1, hash);
+        lookup.bindText(2, url);
+        if (lookup.step())
+            return lookup.columnInt64(0);
+    }
+    const UrlOrigin origin = parseUrlOrigin(url);
+    std::string columns =
+        "url, title, rev_host, visit_count, hidden, typed, frecency, guid, foreign_count, url_hash";
+    std::string values = "?1, ?2, ?3, 0, 0, 0, -1, ?4, 0, ?5";
+    bool withOrigin = false;
+    int64_t originId = 0;
+    if (context.hasOrigins && origin.valid) {
+        originId = findOrInsertOrigin(context, origin);
+        withOrigin = true;
+        columns += ", origin_id";
+        values += ", ?6";
+    }
+    if (context.placesHasRecalcFrecency) {
+        columns += ", recalc_frecency";
+        values += ", 1";
+    }
+    PlacesStatement insert = prepareStatement(
+        context.connection, "INSERT INTO moz_places (" + columns + ") VALUES (" + values + ")");
+    insert.bindText(1, url);
+    insert.bindText(2, title);
+    insert.bindText(3, reversedHost(url));
+    insert.bindText(4, newPlacesGuid());
+    insert.bindInt64(5, hash);
+    if (withOrigin)
+        insert.bindInt64(6, originId);
+    insert.step();
+    return sqlite3_last_insert_rowid(context.connection);
+}
+
+void insertToolbarBookmark(const PlacesContext& context, int64_t parent, int32_t position,
+                           int64_t placeId, const std::string& title) {
+    {
+        PlacesStatement shift =
+            prepareStatement(context.connection, "UPDATE moz_bookmarks SET position = position + 1 "
+                                                 "WHERE parent = ?1 AND position >= ?2");
+        shift.bindInt64(1, parent);
+        shift.bindInt64(2, position);
+        shift.step();
+    }
+    {
+        PlacesStatement insert = prepareStatement(
+            context.connection,
+            "INSERT INTO moz_bookmarks (type, fk, parent, position, title, dateAdded, "
+            "lastModified, guid, syncStatus, syncChangeCounter) VALUES (1, ?1, ?2, ?3, ?4, ?5, "
+            "?5, ?6, 1, 1)");
+        insert.bindInt64(1, placeId);
+        insert.bindInt64(2, parent);
+        insert.bindInt64(3, position);
+        insert.bindText(4, title);
+        insert.bindInt64(5, context.nowMicros);
+        insert.bindText(6, newPlacesGuid());
+        insert.step();
+    }
+    adjustForeignCount(context, placeId, +1);
+    PlacesStatement touch = prepareStatement(
+        context.connection, "UPDATE moz_bookmarks SET lastModified = ?1, syncChangeCounter = "
+                            "syncChangeCounter + 1 WHERE id = ?2");
+    touch.bindInt64(1, context.nowMicros);
+    touch.bindInt64(2, parent);
+    touch.step();
+}
+
+void replaceBookmarkPlace(const PlacesContext& context, int64_t bookmarkId, int64_t oldPlaceId,
+                          int64_t newPlaceId) {
+    {
+        PlacesStatement update = prepareStatement(
+            context.connection, "UPDATE moz_bookmarks SET fk = ?1, lastModified = ?2, "
+                                "syncChangeCounter = syncChangeCounter + 1 WHERE id = ?3");
+        update.bindInt64(1, newPlaceId);
+        update.bindInt64(2, context.nowMicros);
+        update.bindInt64(3, bookmarkId);
+        update.step();
+    }
+    adjustForeignCount(context, oldPlaceId, -1);
+    adjustForeignCount(context, newPlaceId, +1);
+}
