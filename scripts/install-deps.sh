@@ -17,7 +17,12 @@ if ! grep -rqsE '^(Types:.*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sou
   need_src=1
 fi
 
-if [ ${#missing[@]} -eq 0 ] && [ $need_src -eq 0 ]; then
+# Tests run programs with LC_ALL=ja_JP.UTF-8 for a Japanese UI under Wine.
+need_locale=0
+locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$' || need_locale=1
+[ $need_locale -eq 0 ] || dpkg-query -W -f='${Status}' locales 2>/dev/null | grep -q 'install ok installed' || missing+=(locales)
+
+if [ ${#missing[@]} -eq 0 ] && [ $need_src -eq 0 ] && [ $need_locale -eq 0 ]; then
   exit 0
 fi
 
@@ -34,7 +39,12 @@ if [ $need_src -eq 1 ]; then
 fi
 
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -q </dev/null
+if [ ${#missing[@]} -gt 0 ] || [ $need_src -eq 1 ]; then
+  $SUDO apt-get update -q </dev/null
+fi
 if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
+fi
+if [ $need_locale -eq 1 ]; then
+  $SUDO localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 fi
