@@ -10,4 +10,6 @@ const std::array<BrowserId, 3> BrowserTable = {{
 
 bool dialogsEnabled = true;
 
-bool userUiIsJapanese() { return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE; }
+bool userUiIsJapanese() {
+    return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE;
+}
