@@ -1,0 +1,166 @@
+#include "pinvane/locate/FirefoxProfiles.h"
+
+#include "pinvane/support/Files.h"
+#include "pinvane/support/RunLog.h"
+#include "pinvane/support/Text.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace {
+
+template <typename Char> Char lowerAscii(Char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<Char>(c - 'A' + 'a') : c;
+}
+
+std::string lowered(std::string text) {
+    for (char& c : text)
+        c = lowerAscii(c);
+    return text;
+}
+
+bool equalsIgnoringCase(const std::wstring& a, const std::wstring& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](wchar_t x, wchar_t y) { return lowerAscii(x) == lowerAscii(y); });
+}
+
+std::string trimmed(const std::string& text) {
+    const char* blanks = " \t\r\n";
+    const size_t first = text.find_first_not_of(blanks);
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+// "profile" followed by one or more digits, already lowered.
+bool isProfileSection(const std::string& name) {
+    const std::string prefix = "profile";
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    return std::all_of(name.begin() + prefix.size(), name.end(),
+                       [](char c) { return c >= '0' && c <= '9'; });
+}
+
+void appendUnique(std::vector<std::wstring>& folders, const std::wstring& folder) {
+    for (const std::wstring& known : folders) {
+        if (equalsIgnoringCase(known, folder))
+            return;
+    }
+    folders.push_back(folder);
+}
+
+class ProfilesIniReader {
+public:
+    explicit ProfilesIniReader(const std::wstring& dataFolder) : dataFolder(dataFolder) {}
+
+    void readLine(const std::string& rawLine) {
+        const std::string line = trimmed(rawLine);
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+            finishProfile();
+            inProfile = isProfileSection(lowered(line.substr(1, line.size() - 2)));
+            return;
+        }
+        const size_t equals = line.find('=');
+        if (equals == std::string::npos || !inProfile)
+            return;
+        const std::string key = lowered(trimmed(line.substr(0, equals)));
+        const std::string value = trimmed(line.substr(equals + 1));
+        if (key == "path")
+            path = value;
+        else if (key == "isrelative")
+            relative = value != "0";
+    }
+
+    std::vector<std::wstring> finish() {
+        finishProfile();
+        return folders;
+    }
+
+private:
+    void finishProfile() {
+        if (inProfile && !path.empty()) {
+            std::wstring folder = utf8ToWide(path);
+            std::replace(folder.begin(), folder.end(), L'/', L'\\');
+            appendUnique(folders, relative ? joinPath(dataFolder, folder) : folder);
+        }
+        path.clear();
+        relative = true;
+    }
+
+    const std::wstring& dataFolder;
+    bool inProfile = false;
+    std::string path;
+    bool relative = true;
+    std::vector<std::wstring> folders;
+};
+
+std::vector<std::wstring> listProfilesSubfolders(const std::wstring& dataFolder) {
+    const std::wstring profiles = joinPath(dataFolder, L"Profiles");
+    std::vector<std::wstring> folders;
+    for (const std::wstring& name : listSubdirectories(profiles))
+        appendUnique(folders, joinPath(profiles, name));
+    return folders;
+}
+
+std::wstring profileName(const std::wstring& folder) {
+    const size_t separator = folder.find_last_of(L"\\/");
+    return separator == std::wstring::npos ? folder : folder.substr(separator + 1);
+}
+
+bool labelTaken(const ProfileTargetList& targets, const std::wstring& label) {
+    return std::any_of(targets.begin(), targets.end(), [&](const ProfileTarget& target) {
+        return equalsIgnoringCase(target.label, label);
+    });
+}
+
+std::wstring uniqueLabel(const ProfileTargetList& targets, const std::wstring& name) {
+    std::wstring label = L"Firefox(" + name + L")";
+    for (int n = 2; labelTaken(targets, label); ++n)
+        label = L"Firefox(" + name + L"_" + std::to_wstring(n) + L")";
+    return label;
+}
+
+} // namespace
+
+std::vector<std::wstring> listFirefoxProfileFolders(const std::wstring& dataFolder) {
+    std::string content;
+    if (!readFileBytes(joinPath(dataFolder, L"profiles.ini"), content))
+        return listProfilesSubfolders(dataFolder);
+    if (content.size() >= 3 && content.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        content.erase(0, 3);
+
+    ProfilesIniReader reader(dataFolder);
+    size_t start = 0;
+    for (;;) {
+        const size_t end = content.find('\n', start);
+        reader.readLine(content.substr(start, end == std::string::npos ? end : end - start));
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    return reader.finish();
+}
+
+void enumerateFirefoxProfiles(const std::wstring& dataFolder, ProfileTargetList& targets) {
+    const DWORD attributes = GetFileAttributesW(dataFolder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        RunLog::writeLine(L"Firefox: 未インストールのためスキップ");
+        return;
+    }
+    const size_t before = targets.size();
+    for (const std::wstring& folder : listFirefoxProfileFolders(dataFolder)) {
+        const std::wstring database = joinPath(folder, L"places.sqlite");
+        const DWORD fileAttributes = GetFileAttributesW(database.c_str());
+        if (fileAttributes == INVALID_FILE_ATTRIBUTES ||
+            (fileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            RunLog::writeLine(L"Firefox: places.sqlite が見つかりません（スキップ）: " + folder);
+            continue;
+        }
+        targets.push_back(
+            {TargetFormat::FirefoxPlaces, uniqueLabel(targets, profileName(folder)), database});
+    }
+    if (targets.size() == before)
+        RunLog::writeLine(L"Firefox: 追加先のプロファイルが見つからないためスキップ");
+}
