@@ -1,6 +1,7 @@
 // Round-trip throughput (parse + serialize) of pinvane/json against RapidJSON and
 // nlohmann ordered_json on a generated Chromium-like Bookmarks document.
-//   bench_json [file]          generate (or take) the document and compare all three
+//   bench_json [--urls=N | file]   generate (100 000 URL nodes by default) or take the
+//                                  document and compare all three
 //   bench_json --run <lib> <file>   one library in a fresh process, for its peak memory
 #include "pinvane/json/JsonParser.h"
 
@@ -23,7 +24,7 @@
 
 namespace {
 
-constexpr int urlCount = 100000;
+int urlCount = 100000;
 constexpr int rounds = 3;
 
 JsonValue str(const std::string& text) {
@@ -263,8 +264,11 @@ int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--run") == 0)
         return runOne(argv[2], argv[3]);
 
-    std::string path = argc > 1 ? argv[1] : "/tmp/pinvane-bench-Bookmarks.json";
-    if (argc <= 1) {
+    const bool generate = argc <= 1 || std::strncmp(argv[1], "--urls=", 7) == 0;
+    if (argc > 1 && generate)
+        urlCount = std::atoi(argv[1] + 7);
+    std::string path = generate ? "/tmp/pinvane-bench-Bookmarks.json" : argv[1];
+    if (generate) {
         const std::string text = generateDocument();
         std::ofstream(path, std::ios::binary) << text;
     }
