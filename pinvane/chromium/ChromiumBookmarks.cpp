@@ -136,6 +136,8 @@ bool addToChromiumBookmarks(const std::wstring& filePath, const std::wstring& la
                           utf8ToWide(parseError));
         return false;
     }
+    // The rewrite is a little larger than the source (deeper indentation): size it once.
+    const size_t outputHint = text.size() + text.size() / 2;
     text.clear();
     text.shrink_to_fit();
 
@@ -223,6 +225,7 @@ bool addToChromiumBookmarks(const std::wstring& filePath, const std::wstring& la
     root.removeMember("checksum");
 
     std::string output;
+    output.reserve(outputHint);
     writeJson(root, 0, output);
     if (!replaceFileAtomically(filePath, output)) {
         RunLog::writeLine(label + L": Bookmarks を書き込めません");
