@@ -1,4 +1,5 @@
 #include "pinvane/run/RunContext.h"
+#include "pinvane/run/RunFlow.h"
 
 #include <windows.h>
 
@@ -8,7 +9,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     std::vector<std::wstring> arguments;
     for (int i = 1; i < __argc; ++i)
         arguments.emplace_back(__wargv[i]);
-    RunContext context = startRun(arguments);
-    (void)context;
-    return 0;
+    const RunContext context = startRun(arguments);
+    return runPinvane(context);
 }
