@@ -17,7 +17,7 @@ def chromium_bar(path):
 
 
 def firefox_toolbar(path):
-    with sqlite3.connect(f"file:{path}?mode=ro", uri=True) as db:
+    with sqlite3.connect(f"file:{path}?immutable=1", uri=True) as db:
         rows = db.execute(
             "SELECT b.type, b.title, p.url FROM moz_bookmarks b "
             "LEFT JOIN moz_places p ON p.id = b.fk "
