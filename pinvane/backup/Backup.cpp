@@ -81,12 +81,28 @@ bool BackupSet::addFiles(const std::wstring& label, const std::vector<std::wstri
     return true;
 }
 
+namespace {
+
+// Puts a copy back through a temporary file beside the browser's file, so that a
+// restore cut short never leaves that file half-written. 0 on success.
+DWORD copyBack(const std::wstring& backupPath, const std::wstring& sourcePath) {
+    const std::wstring temporary = sourcePath + L".pinvane.tmp";
+    if (CopyFileW(backupPath.c_str(), temporary.c_str(), FALSE) &&
+        MoveFileExW(temporary.c_str(), sourcePath.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return 0;
+    const DWORD error = GetLastError();
+    DeleteFileW(temporary.c_str());
+    return error;
+}
+
+} // namespace
+
 bool BackupSet::restore() {
     bool ok = true;
     for (const BackupEntry& entry : backupEntries) {
         if (entry.existed) {
-            if (!CopyFileW(entry.backupPath.c_str(), entry.sourcePath.c_str(), FALSE)) {
-                const DWORD error = GetLastError();
+            if (const DWORD error = copyBack(entry.backupPath, entry.sourcePath)) {
                 RunLog::writeLine(L"復元できません: " + entry.sourcePath + errorSuffix(error));
                 ok = false;
             }

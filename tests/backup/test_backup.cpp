@@ -194,13 +194,16 @@ TEST_F(Backup, RestoreFailureIsLoggedAndTheOtherFilesAreStillRestored) {
 
     EXPECT_FALSE(ok);
     EXPECT_EQ(readBytes(locked), "edited");
+    EXPECT_FALSE(fileExists(locked + L".pinvane.tmp"));
     EXPECT_EQ(readBytes(other), edgeBookmarks);
+    EXPECT_FALSE(fileExists(other + L".pinvane.tmp"));
     EXPECT_EQ(readBytes(places), placesBytes);
     EXPECT_TRUE(fileExists(places + L"-wal"));
     EXPECT_FALSE(fileExists(places + L"-shm"));
     const std::vector<std::wstring> lines = logLines();
     ASSERT_EQ(lines.size(), 6u);
-    EXPECT_EQ(lines[3], L"復元できません: " + locked + L"（エラー 32）");
+    // The copy goes back by replacing the file, which an open file refuses.
+    EXPECT_EQ(lines[3], L"復元できません: " + locked + L"（エラー 5）");
     EXPECT_EQ(lines[4], L"削除できません: " + places + L"-wal（エラー 32）");
     EXPECT_EQ(lines[5],
               L"バックアップからの復元に失敗したファイルがあります。バックアップ: " + runFolder);
