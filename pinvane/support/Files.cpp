@@ -47,6 +47,10 @@ bool readFileBytes(const std::wstring& path, std::string& out) {
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid())
         return false;
+    LARGE_INTEGER size{};
+    // Only a hint: the file may still grow or shrink while it is read.
+    if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 && size.QuadPart < (1ll << 31))
+        out.reserve(static_cast<size_t>(size.QuadPart));
     constexpr DWORD chunkSize = 65536;
     std::string chunk(chunkSize, '\0');
     for (;;) {
