@@ -81,6 +81,19 @@ bool directoryExists(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::vector<std::string> logLines(const std::wstring& logPath) {
+    std::string content = readBytes(logPath);
+    if (content.starts_with("\xEF\xBB\xBF"))
+        content.erase(0, 3);
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = content.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(content.substr(start, end - start));
+    if (start < content.size())
+        lines.push_back(content.substr(start) + "<no CR LF>");
+    return lines;
+}
+
 std::wstring exeFolder() {
     wchar_t path[1040] = {};
     GetModuleFileNameW(nullptr, path, 1040);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace testutil {
 
@@ -12,6 +13,10 @@ void writeBytes(const std::wstring& path, const std::string& bytes);
 std::string readBytes(const std::wstring& path); // empty when unreadable
 bool fileExists(const std::wstring& path);
 bool directoryExists(const std::wstring& path);
+
+// The lines of a run log as UTF-8, without the byte order mark and the CR LF
+// ends; a last line without CR LF is marked "<no CR LF>".
+std::vector<std::string> logLines(const std::wstring& logPath);
 
 // The folder that holds the running test executable.
 std::wstring exeFolder();

@@ -31,7 +31,7 @@ protected:
         return addFirefoxBookmarks(path, L"Firefox(test)", bookmarks, position);
     }
 
-    std::vector<std::string> log() const { return placesfixture::logLines(logPath); }
+    std::vector<std::string> log() const { return testutil::logLines(logPath); }
 
     static int64_t nowMicros() {
         FILETIME now{};

@@ -182,20 +182,4 @@ std::string snapshot(const std::wstring& path) {
     return out;
 }
 
-std::vector<std::string> logLines(const std::wstring& logPath) {
-    std::string content = testutil::readBytes(logPath);
-    if (content.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        content.erase(0, 3);
-    std::vector<std::string> lines;
-    size_t start = 0;
-    size_t end;
-    while ((end = content.find("\r\n", start)) != std::string::npos) {
-        lines.push_back(content.substr(start, end - start));
-        start = end + 2;
-    }
-    if (start < content.size())
-        lines.push_back(content.substr(start) + "<no CR LF>");
-    return lines;
-}
-
 } // namespace placesfixture

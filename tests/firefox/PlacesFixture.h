@@ -47,7 +47,4 @@ std::wstring createPlaces(const std::wstring& folder, Schema schema = Schema::Cu
 // Every row of the three tables and the integrity check, for before/after comparisons.
 std::string snapshot(const std::wstring& path);
 
-// The run log's lines without the byte-order mark.
-std::vector<std::string> logLines(const std::wstring& logPath);
-
 } // namespace placesfixture

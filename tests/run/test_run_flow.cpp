@@ -36,15 +36,6 @@ std::wstring makeProfile(const std::wstring& userData) {
     return file;
 }
 
-std::vector<std::string> logLines(const std::wstring& path) {
-    std::string text = readBytes(path).substr(3);
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-        lines.push_back(text.substr(start, end - start));
-    return lines;
-}
-
 } // namespace
 
 TEST(RunFlow, BrowserStartedAgainAfterItsBackupIsLeftUnchanged) {

@@ -119,16 +119,7 @@ std::vector<std::wstring> PinvaneFolder::browserOptions() const {
 }
 
 std::vector<std::string> PinvaneFolder::logLines() const {
-    std::string text = readBytes(path(L"Pinvane.log"));
-    if (text.starts_with("\xEF\xBB\xBF"))
-        text.erase(0, 3);
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-        lines.push_back(text.substr(start, end - start));
-    if (start < text.size())
-        lines.push_back(text.substr(start) + "<no CR LF>");
-    return lines;
+    return testutil::logLines(path(L"Pinvane.log"));
 }
 
 HANDLE startPinvane(const PinvaneFolder& folder, const std::vector<std::wstring>& arguments) {
