@@ -57,7 +57,7 @@ protected:
     bool run(const std::string& content, const std::vector<BookmarkSpec>& bookmarks,
              InsertPosition position = InsertPosition::AfterFolders) {
         writeBytes(file, content);
-        return addToChromiumBookmarks(file, label, bookmarks, position);
+        return logReport(label, addToChromiumBookmarks(file, bookmarks, position));
     }
 
     std::string logText() const { return readBytes(logPath).substr(3); }
@@ -132,15 +132,16 @@ TEST_F(ChromiumBookmarksTest, NothingChangedMeansNothingWritten) {
         CloseHandle(handle);
     }
 
-    EXPECT_TRUE(addToChromiumBookmarks(file, label, {}, InsertPosition::AfterFolders));
+    EXPECT_TRUE(logReport(label, addToChromiumBookmarks(file, {}, InsertPosition::AfterFolders)));
     EXPECT_EQ(logText(), "");
 
     // Matches in a nested folder, in the bar and in another root.
-    EXPECT_TRUE(addToChromiumBookmarks(file, label,
-                                       {{"Inside A", "https://inside.example.com/a"},
-                                        {"Existing", "https://old.example.com/before"},
-                                        {"Elsewhere", "https://elsewhere.example.com/"}},
-                                       InsertPosition::Top));
+    EXPECT_TRUE(
+        logReport(label, addToChromiumBookmarks(file,
+                                                {{"Inside A", "https://inside.example.com/a"},
+                                                 {"Existing", "https://old.example.com/before"},
+                                                 {"Elsewhere", "https://elsewhere.example.com/"}},
+                                                InsertPosition::Top)));
     EXPECT_EQ(logText(), "Chrome(Default): 変更なし: Inside A\r\n"
                          "Chrome(Default): 変更なし: Existing\r\n"
                          "Chrome(Default): 変更なし: Elsewhere\r\n");
@@ -329,8 +330,9 @@ TEST_F(ChromiumBookmarksTest, FilesItCannotEditStayUntouched) {
     }
 
     SetUp();
-    EXPECT_FALSE(addToChromiumBookmarks(joinPath(folder, L"missing"), label, {{"A", "https://a/"}},
-                                        InsertPosition::Top));
+    EXPECT_FALSE(
+        logReport(label, addToChromiumBookmarks(joinPath(folder, L"missing"), {{"A", "https://a/"}},
+                                                InsertPosition::Top)));
     EXPECT_EQ(logText(), "Chrome(Default): Bookmarks を読み込めません\r\n");
 }
 
@@ -341,8 +343,8 @@ TEST_F(ChromiumBookmarksTest, WriteFailureLeavesTheFileAsItWas) {
     HANDLE holder = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    const bool result =
-        addToChromiumBookmarks(file, label, {{"New", "https://new/"}}, InsertPosition::Top);
+    const bool result = logReport(
+        label, addToChromiumBookmarks(file, {{"New", "https://new/"}}, InsertPosition::Top));
     CloseHandle(holder);
 
     EXPECT_FALSE(result);

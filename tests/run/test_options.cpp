@@ -1,4 +1,4 @@
-#include "pinvane/run/BrowserTable.h"
+#include "pinvane/support/BrowserTable.h"
 #include "pinvane/run/RunContext.h"
 
 #include <gtest/gtest.h>
