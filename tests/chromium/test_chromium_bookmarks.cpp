@@ -369,3 +369,20 @@ TEST(CollectTitleMatches, UrlNodesBeforeTheirDescendants) {
     EXPECT_EQ(matches[1], &root.findMember("children")->items[0]);
     EXPECT_EQ(matches[2]->findMember("id")->text, "x");
 }
+
+TEST_F(ChromiumBookmarksTest, PreviewReportsTheEditAndWritesNothing) {
+    const std::string input = barFile(urlNode("Old", "3", "https://old/"));
+    writeBytes(file, input);
+    const EditReport report = addToChromiumBookmarks(
+        file, {{"New", "https://new/"}, {"Old", "https://old/2"}, {"Old", "https://old/2"}},
+        InsertPosition::Top, EditMode::Preview);
+    EXPECT_FALSE(report.failed);
+    // The second entry of a title sees what the first one would have done.
+    EXPECT_EQ(reportLines(label, report),
+              (std::vector<std::wstring>{L"Chrome(Default): 追加: New -> https://new/",
+                                         L"Chrome(Default): URL置換: Old: https://old/ -> "
+                                         L"https://old/2",
+                                         L"Chrome(Default): 変更なし: Old"}));
+    EXPECT_EQ(readBytes(file), input);
+    EXPECT_FALSE(fileExists(file + L".pinvane.tmp"));
+}

@@ -78,3 +78,16 @@ TEST(BrowserTable, FixedOrder) {
     EXPECT_EQ(BrowserTable[2].displayName, L"Firefox");
     EXPECT_EQ(BrowserTable[2].processImageName, L"firefox.exe");
 }
+
+TEST(CommandLine, PreviewChangesNothingElse) {
+    RunContext context = defaults();
+    applyCommandLine({L"--preview", L"x.ini"}, context);
+    EXPECT_TRUE(context.preview);
+    EXPECT_TRUE(context.processCheck);
+    EXPECT_EQ(context.settingsPath, L"x.ini");
+
+    context = defaults();
+    applyCommandLine({L"--Preview"}, context);
+    EXPECT_FALSE(context.preview);
+    EXPECT_EQ(context.settingsPath, L"--Preview");
+}
