@@ -104,8 +104,14 @@ namespace {
 
 int runBrowsers(const RunContext& context) {
     Settings settings;
-    if (!loadSettings(context.settingsPath, settings)) {
+    const SettingsLoad load = loadSettings(context.settingsPath, settings);
+    if (load.status == SettingsStatus::Unreadable) {
         RunLog::writeLine(L"設定ファイルを読み込めません: " + context.settingsPath);
+        return 2;
+    }
+    if (load.status == SettingsStatus::NotUtf8) {
+        RunLog::writeLine(L"設定ファイルが UTF-8 ではありません（" +
+                          std::to_wstring(load.notUtf8Line) + L" 行目）: " + context.settingsPath);
         return 2;
     }
     if (settings.bookmarks.empty()) {
