@@ -3,6 +3,7 @@
 #include "pinvane/chromium/BookmarkNodes.h"
 #include "pinvane/json/JsonParser.h"
 #include "pinvane/support/Files.h"
+#include "pinvane/support/PlainText.h"
 #include "pinvane/support/Text.h"
 
 #include <cstdlib>
@@ -130,8 +131,8 @@ EditReport addToChromiumBookmarks(const std::wstring& filePath,
     std::string text;
     if (!readFileBytes(filePath, text))
         return fail(L"Bookmarks を読み込めません");
-    if (text.starts_with("\xEF\xBB\xBF"))
-        text.erase(0, 3);
+    if (const size_t bom = text.size() - withoutUtf8Bom(text).size())
+        text.erase(0, bom);
 
     JsonValue root;
     std::string parseError;
