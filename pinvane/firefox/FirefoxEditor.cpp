@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <map>
 
 namespace {
 
@@ -43,26 +44,63 @@ int32_t firstPosition(const PlacesContext& context, int64_t parent, InsertPositi
     return countLeadingFolders(context, parent);
 }
 
-void addOne(const PlacesContext& context, const BookmarkSpec& bookmark, int64_t parent,
-            int32_t& position, std::vector<BookmarkAction>& actions) {
+// Where new bookmarks go: the toolbar's next insertion slot, or the end of a folder on it.
+struct Destination {
+    int64_t parent = 0;
+    int32_t position = 0;
+};
+
+class ToolbarSlots {
+public:
+    ToolbarSlots(const PlacesContext& context, int64_t toolbar, int32_t firstPosition)
+        : context(context), toolbar(toolbar), next(firstPosition) {}
+
+    // A folder missing from the toolbar is made once, in the slot a new bookmark would take.
+    Destination reserve(const std::string& folder, std::vector<BookmarkAction>& actions) {
+        if (folder.empty())
+            return {toolbar, next++};
+        int64_t& id = folders[folder];
+        if (id == 0)
+            id = findChildFolder(context, toolbar, folder);
+        if (id == 0) {
+            id = insertFolder(context, toolbar, next++, folder);
+            actions.push_back({BookmarkActionKind::FolderCreated, folder});
+        }
+        return {id, countChildren(context, id)};
+    }
+
+private:
+    const PlacesContext& context;
+    int64_t toolbar;
+    int32_t next;
+    std::map<std::string, int64_t> folders;
+};
+
+void addOne(const PlacesContext& context, const BookmarkSpec& bookmark, ToolbarSlots& slots,
+            std::vector<BookmarkAction>& actions) {
     const std::vector<BookmarkMatch> matches = findBookmarksByTitle(context, bookmark.title);
     if (matches.empty()) {
+        const Destination destination = slots.reserve(bookmark.folder, actions);
         const int64_t place = findOrInsertPlace(context, bookmark.url, bookmark.title);
-        insertToolbarBookmark(context, parent, position, place, bookmark.title);
-        actions.push_back({BookmarkActionKind::Added, bookmark.title, bookmark.url, {}});
-        ++position;
+        insertToolbarBookmark(context, destination.parent, destination.position, place,
+                              bookmark.title);
+        actions.push_back(
+            {BookmarkActionKind::Added, bookmark.title, bookmark.url, {}, bookmark.folder});
         return;
     }
     for (const BookmarkMatch& match : matches) {
         std::string current = placeUrlById(context, match.fk);
         if (current == bookmark.url) {
-            actions.push_back({BookmarkActionKind::Unchanged, bookmark.title, bookmark.url, {}});
+            actions.push_back({BookmarkActionKind::Unchanged, bookmark.title, bookmark.url});
             continue;
         }
         const int64_t place = findOrInsertPlace(context, bookmark.url, bookmark.title);
         replaceBookmarkPlace(context, match.id, match.fk, place);
-        actions.push_back(
-            {BookmarkActionKind::UrlReplaced, bookmark.title, bookmark.url, std::move(current)});
+        actions.push_back({BookmarkActionKind::UrlReplaced,
+                           bookmark.title,
+                           bookmark.url,
+                           std::move(current),
+                           {}});
     }
 }
 
@@ -92,10 +130,10 @@ EditReport addFirefoxBookmarks(const std::wstring& databasePath,
         execOrRaise(db, "BEGIN IMMEDIATE");
         inTransaction = true;
         const PlacesContext context = probePlacesSchema(db, currentMicros());
-        const int64_t parent = findToolbarFolderId(context);
-        int32_t next = firstPosition(context, parent, position);
+        const int64_t toolbar = findToolbarFolderId(context);
+        ToolbarSlots slots(context, toolbar, firstPosition(context, toolbar, position));
         for (const BookmarkSpec& bookmark : bookmarks)
-            addOne(context, bookmark, parent, next, report.actions);
+            addOne(context, bookmark, slots, report.actions);
         execOrRaise(db, mode == EditMode::Apply ? "COMMIT" : "ROLLBACK");
         inTransaction = false;
         return report;

@@ -43,6 +43,7 @@ struct SectionState {
     std::string name; // empty before the first header
     std::string title;
     std::string url;
+    std::string folder;
 };
 
 void closeSection(const SectionState& section, Settings& settings) {
@@ -61,7 +62,7 @@ void closeSection(const SectionState& section, Settings& settings) {
                           utf8ToWide(section.url));
         return;
     }
-    settings.bookmarks.push_back({section.title, std::move(url)});
+    settings.bookmarks.push_back({section.title, std::move(url), section.folder});
 }
 
 void applyKey(const std::string& key, const std::string& value, SectionState& section,
@@ -82,6 +83,8 @@ void applyKey(const std::string& key, const std::string& value, SectionState& se
         section.title = value;
     else if (key == "url")
         section.url = value;
+    else if (key == "folder")
+        section.folder = value;
 }
 
 void handleLine(std::string_view rawLine, SectionState& section, Settings& settings) {
@@ -95,6 +98,7 @@ void handleLine(std::string_view rawLine, SectionState& section, Settings& setti
             section.name = "(無名)";
         section.title.clear();
         section.url.clear();
+        section.folder.clear();
         return;
     }
     const size_t equals = line.find('=');

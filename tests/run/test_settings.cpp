@@ -234,8 +234,7 @@ TEST_F(SettingsTest, OnlyUtf8IsRead) {
         const SettingsLoad load = loadSettings(path, settings);
         EXPECT_EQ(load.status, c.line ? SettingsStatus::NotUtf8 : SettingsStatus::Loaded) << c.name;
         EXPECT_EQ(load.notUtf8Line, c.line) << c.name;
-        if (c.line)
-            EXPECT_TRUE(settings.bookmarks.empty()) << c.name;
+        EXPECT_EQ(settings.bookmarks.empty(), c.line != 0) << c.name;
     }
     EXPECT_TRUE(logLines().empty());
 }
