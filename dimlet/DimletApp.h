@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dimlet/framework/Handles.h"
+#include "common/UniqueHandle.h"
 #include "dimlet/framework/WinApp.h"
 
 // The shell broadcasts this when the taskbar is re-created.

@@ -26,13 +26,19 @@ echo "=== Before"
 python3 "$root/scripts/show-bookmarks.py" "$run/profiles"
 
 win() { winepath -w "$1" 2>/dev/null; }
-status=0
-wine "$run/Pinvane.exe" --no-dialog \
-  "--edge-dir=$(win "$run/profiles/Edge")" "--chrome-dir=$(win "$run/profiles/Chrome")" \
-  "--firefox-dir=$(win "$run/profiles/Firefox")" </dev/null || status=$?
+options=(--no-dialog "--edge-dir=$(win "$run/profiles/Edge")"
+         "--chrome-dir=$(win "$run/profiles/Chrome")" "--firefox-dir=$(win "$run/profiles/Firefox")")
+show_log() { sed '1s/^\xEF\xBB\xBF//' "$run/Pinvane.log" | tr -d '\r'; }
 
-echo "=== Pinvane.log (exit code $status)"
-sed '1s/^\xEF\xBB\xBF//' "$run/Pinvane.log" | tr -d '\r'
+status=0
+wine "$run/Pinvane.exe" --preview "${options[@]}" </dev/null || status=$?
+echo "=== Preview: Pinvane.log (exit code $status)"
+show_log
+
+status=0
+wine "$run/Pinvane.exe" "${options[@]}" </dev/null || status=$?
+echo "=== Run: Pinvane.log (exit code $status)"
+show_log
 echo "=== After"
 python3 "$root/scripts/show-bookmarks.py" "$run/profiles"
 echo "=== Backup"

@@ -134,8 +134,7 @@ Figures measure(const std::wstring& folder, int urlCount, int bookmarkCount) {
         replaceFileAtomically(path, content);
         RunLog::open(joinPath(folder, L"bench.log"));
         Stopwatch watch;
-        if (!addToChromiumBookmarks(path, L"Bench(Default)", bookmarks,
-                                    InsertPosition::AfterFolders))
+        if (addToChromiumBookmarks(path, bookmarks, InsertPosition::AfterFolders).failed)
             std::printf("addToChromiumBookmarks failed\n");
         keepBest(best.edit, watch.lap());
 

@@ -132,8 +132,7 @@ double measure(const std::wstring& folder, const std::vector<BookmarkSpec>& list
         CopyFileW(master.c_str(), work.c_str(), FALSE);
         LARGE_INTEGER start, end;
         QueryPerformanceCounter(&start);
-        const bool ok =
-            addFirefoxBookmarks(work, L"Firefox(bench)", list, InsertPosition::AfterFolders);
+        const bool ok = !addFirefoxBookmarks(work, list, InsertPosition::AfterFolders).failed;
         QueryPerformanceCounter(&end);
         if (!ok)
             throw std::runtime_error("addFirefoxBookmarks failed");

@@ -1,6 +1,6 @@
 #include "dimlet/framework/WinApp.h"
 
-#include "dimlet/framework/Handles.h"
+#include "common/UniqueHandle.h"
 #include "dimlet/framework/Wnd.h"
 
 namespace {
@@ -54,7 +54,7 @@ UINT CWinApp::getProfileInt(const wchar_t* section, const wchar_t* entry, int de
         return fallback;
     RegistryKey key;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, profilePath(section).c_str(), 0, KEY_QUERY_VALUE,
-                      key.out()) != ERROR_SUCCESS)
+                      key.put()) != ERROR_SUCCESS)
         return fallback;
     DWORD type = 0;
     DWORD value = 0;
@@ -71,7 +71,7 @@ bool CWinApp::writeProfileInt(const wchar_t* section, const wchar_t* entry, int 
         return false;
     RegistryKey key;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, profilePath(section).c_str(), 0, nullptr, 0,
-                        KEY_SET_VALUE, nullptr, key.out(), nullptr) != ERROR_SUCCESS)
+                        KEY_SET_VALUE, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
         return false;
     const DWORD data = static_cast<DWORD>(value);
     return RegSetValueExW(key.get(), entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),

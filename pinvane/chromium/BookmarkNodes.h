@@ -1,7 +1,7 @@
 #pragma once
 
 #include "pinvane/json/JsonValue.h"
-#include "pinvane/run/Settings.h"
+#include "pinvane/support/Bookmarks.h"
 
 #include <cstdint>
 #include <string>

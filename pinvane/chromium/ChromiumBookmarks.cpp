@@ -3,7 +3,6 @@
 #include "pinvane/chromium/BookmarkNodes.h"
 #include "pinvane/json/JsonParser.h"
 #include "pinvane/support/Files.h"
-#include "pinvane/support/RunLog.h"
 #include "pinvane/support/Text.h"
 
 #include <cstdlib>
@@ -119,23 +118,25 @@ void collectTitleMatches(JsonValue& node, const std::string& title,
     }
 }
 
-bool addToChromiumBookmarks(const std::wstring& filePath, const std::wstring& label,
-                            const std::vector<BookmarkSpec>& bookmarks, InsertPosition position) {
+EditReport addToChromiumBookmarks(const std::wstring& filePath,
+                                  const std::vector<BookmarkSpec>& bookmarks,
+                                  InsertPosition position, EditMode mode) {
+    EditReport report;
+    const auto fail = [&report](std::wstring reason) {
+        report.failed = true;
+        report.failure = std::move(reason);
+        return report;
+    };
     std::string text;
-    if (!readFileBytes(filePath, text)) {
-        RunLog::writeLine(label + L": Bookmarks を読み込めません");
-        return false;
-    }
+    if (!readFileBytes(filePath, text))
+        return fail(L"Bookmarks を読み込めません");
     if (text.starts_with("\xEF\xBB\xBF"))
         text.erase(0, 3);
 
     JsonValue root;
     std::string parseError;
-    if (!JsonParser(text).parse(root, parseError)) {
-        RunLog::writeLine(label + L": Bookmarks の JSON を解析できません: " +
-                          utf8ToWide(parseError));
-        return false;
-    }
+    if (!JsonParser(text).parse(root, parseError))
+        return fail(L"Bookmarks の JSON を解析できません: " + utf8ToWide(parseError));
     // The rewrite is a little larger than the source (deeper indentation): size it once.
     const size_t outputHint = text.size() + text.size() / 2;
     text.clear();
@@ -143,10 +144,8 @@ bool addToChromiumBookmarks(const std::wstring& filePath, const std::wstring& la
 
     JsonValue* roots = root.findMember("roots");
     JsonValue* bar = roots ? roots->findMember("bookmark_bar") : nullptr;
-    if (!bar || bar->kind != JsonKind::Object) {
-        RunLog::writeLine(label + L": ブックマークバー(bookmark_bar)が見つかりません");
-        return false;
-    }
+    if (!bar || bar->kind != JsonKind::Object)
+        return fail(L"ブックマークバー(bookmark_bar)が見つかりません");
     if (!bar->findMember("children")) {
         JsonValue empty;
         empty.kind = JsonKind::Array;
@@ -154,10 +153,8 @@ bool addToChromiumBookmarks(const std::wstring& filePath, const std::wstring& la
     }
     // The serializer writes only the items of an array: a node put anywhere else would be
     // reported as added and then silently lost.
-    if (bar->findMember("children")->kind != JsonKind::Array) {
-        RunLog::writeLine(label + L": ブックマークバーの children が配列ではないため変更しません");
-        return false;
-    }
+    if (bar->findMember("children")->kind != JsonKind::Array)
+        return fail(L"ブックマークバーの children が配列ではないため変更しません");
     // Re-found on each use: giving the bar itself a "url" member may move its members.
     const auto barChildren = [bar]() -> JsonValue& { return *bar->findMember("children"); };
 
@@ -184,14 +181,11 @@ bool addToChromiumBookmarks(const std::wstring& filePath, const std::wstring& la
     bool changed = false;
     bool added = false;
     for (const BookmarkSpec& bookmark : bookmarks) {
-        const std::wstring title = utf8ToWide(bookmark.title);
         std::vector<NodeRef>& matches = index.of(bookmark.title);
         if (matches.empty()) {
-            if (largestId == std::numeric_limits<int64_t>::max()) {
-                RunLog::writeLine(
-                    label + L": ブックマークの id が上限に達しているため追加できません: " + title);
-                return false;
-            }
+            if (largestId == std::numeric_limits<int64_t>::max())
+                return fail(L"ブックマークの id が上限に達しているため追加できません: " +
+                            utf8ToWide(bookmark.title));
             ++largestId;
             auto& items = barChildren().items;
             items.insert(items.begin() + static_cast<std::ptrdiff_t>(start + addedCount),
@@ -199,7 +193,7 @@ bool addToChromiumBookmarks(const std::wstring& filePath, const std::wstring& la
             // A title without matches so far has exactly this node as its match from now on.
             matches.push_back({NodeRef::Where::BarAdded, nullptr, addedCount});
             ++addedCount;
-            RunLog::writeLine(label + L": 追加: " + title + L" -> " + utf8ToWide(bookmark.url));
+            report.actions.push_back({BookmarkActionKind::Added, bookmark.title, bookmark.url, {}});
             changed = added = true;
             continue;
         }
@@ -207,18 +201,18 @@ bool addToChromiumBookmarks(const std::wstring& filePath, const std::wstring& la
             JsonValue& node = resolve(ref);
             const JsonValue* url = node.findMember("url");
             if (url && url->text == bookmark.url) {
-                RunLog::writeLine(label + L": 変更なし: " + title);
+                report.actions.push_back(
+                    {BookmarkActionKind::Unchanged, bookmark.title, bookmark.url, {}});
                 continue;
             }
-            const std::string oldUrl = url ? url->text : std::string();
+            report.actions.push_back({BookmarkActionKind::UrlReplaced, bookmark.title, bookmark.url,
+                                      url ? url->text : std::string()});
             node.setMember("url", makeString(bookmark.url));
-            RunLog::writeLine(label + L": URL置換: " + title + L": " + utf8ToWide(oldUrl) +
-                              L" -> " + utf8ToWide(bookmark.url));
             changed = true;
         }
     }
     if (!changed)
-        return true;
+        return report;
 
     if (added)
         bar->setMember("date_modified", makeString(chromiumTimeNow()));
@@ -227,9 +221,7 @@ bool addToChromiumBookmarks(const std::wstring& filePath, const std::wstring& la
     std::string output;
     output.reserve(outputHint);
     writeJson(root, 0, output);
-    if (!replaceFileAtomically(filePath, output)) {
-        RunLog::writeLine(label + L": Bookmarks を書き込めません");
-        return false;
-    }
-    return true;
+    if (mode == EditMode::Apply && !replaceFileAtomically(filePath, output))
+        return fail(L"Bookmarks を書き込めません");
+    return report;
 }

@@ -2,7 +2,6 @@
 
 #include "pinvane/firefox/PlacesOperations.h"
 #include "pinvane/firefox/PlacesStatement.h"
-#include "pinvane/support/RunLog.h"
 #include "pinvane/support/Text.h"
 
 #include <windows.h>
@@ -44,42 +43,43 @@ int32_t firstPosition(const PlacesContext& context, int64_t parent, InsertPositi
     return countLeadingFolders(context, parent);
 }
 
-void addOne(const PlacesContext& context, const std::wstring& label, const BookmarkSpec& bookmark,
-            int64_t parent, int32_t& position) {
+void addOne(const PlacesContext& context, const BookmarkSpec& bookmark, int64_t parent,
+            int32_t& position, std::vector<BookmarkAction>& actions) {
     const std::vector<BookmarkMatch> matches = findBookmarksByTitle(context, bookmark.title);
-    const std::wstring title = utf8ToWide(bookmark.title);
-    const std::wstring url = utf8ToWide(bookmark.url);
     if (matches.empty()) {
         const int64_t place = findOrInsertPlace(context, bookmark.url, bookmark.title);
         insertToolbarBookmark(context, parent, position, place, bookmark.title);
-        RunLog::writeLine(label + L": 追加: " + title + L" -> " + url);
+        actions.push_back({BookmarkActionKind::Added, bookmark.title, bookmark.url, {}});
         ++position;
         return;
     }
     for (const BookmarkMatch& match : matches) {
-        const std::string current = placeUrlById(context, match.fk);
+        std::string current = placeUrlById(context, match.fk);
         if (current == bookmark.url) {
-            RunLog::writeLine(label + L": 変更なし: " + title);
+            actions.push_back({BookmarkActionKind::Unchanged, bookmark.title, bookmark.url, {}});
             continue;
         }
         const int64_t place = findOrInsertPlace(context, bookmark.url, bookmark.title);
         replaceBookmarkPlace(context, match.id, match.fk, place);
-        RunLog::writeLine(label + L": URL置換: " + title + L": " + utf8ToWide(current) + L" -> " +
-                          url);
+        actions.push_back(
+            {BookmarkActionKind::UrlReplaced, bookmark.title, bookmark.url, std::move(current)});
     }
 }
 
 } // namespace
 
-bool addFirefoxBookmarks(const std::wstring& databasePath, const std::wstring& label,
-                         const std::vector<BookmarkSpec>& bookmarks, InsertPosition position) {
+EditReport addFirefoxBookmarks(const std::wstring& databasePath,
+                               const std::vector<BookmarkSpec>& bookmarks, InsertPosition position,
+                               EditMode mode) {
+    EditReport report;
     PlacesConnection connection;
     // Never created: a missing database is a failure, not a new empty one.
     if (sqlite3_open_v2(wideToUtf8(databasePath).c_str(), connection.out(), SQLITE_OPEN_READWRITE,
                         nullptr) != SQLITE_OK) {
-        RunLog::writeLine(label + L": places.sqlite を開けません: " +
-                          utf8ToWide(sqlite3_errmsg(connection.get())));
-        return false;
+        report.failed = true;
+        report.failure =
+            L"places.sqlite を開けません: " + utf8ToWide(sqlite3_errmsg(connection.get()));
+        return report;
     }
     sqlite3* db = connection.get();
     sqlite3_busy_timeout(db, 3000);
@@ -95,14 +95,15 @@ bool addFirefoxBookmarks(const std::wstring& databasePath, const std::wstring& l
         const int64_t parent = findToolbarFolderId(context);
         int32_t next = firstPosition(context, parent, position);
         for (const BookmarkSpec& bookmark : bookmarks)
-            addOne(context, label, bookmark, parent, next);
-        execOrRaise(db, "COMMIT");
+            addOne(context, bookmark, parent, next, report.actions);
+        execOrRaise(db, mode == EditMode::Apply ? "COMMIT" : "ROLLBACK");
         inTransaction = false;
-        return true;
+        return report;
     } catch (const std::exception& error) {
-        RunLog::writeLine(label + L": " + utf8ToWide(error.what()));
+        report.failed = true;
+        report.failure = utf8ToWide(error.what());
         if (inTransaction)
             sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        return false;
+        return report;
     }
 }

@@ -1,7 +1,7 @@
 #include "pinvane/run/RunContext.h"
 
 #include "pinvane/locate/UserDataDir.h"
-#include "pinvane/run/BrowserTable.h"
+#include "pinvane/support/BrowserTable.h"
 #include "pinvane/support/RunLog.h"
 #include "pinvane/support/Text.h"
 
@@ -30,6 +30,8 @@ void applyCommandLine(const std::vector<std::wstring>& arguments, RunContext& co
             context.processCheck = false;
         else if (argument == L"--no-dialog")
             dialogsEnabled = false;
+        else if (argument == L"--preview")
+            context.preview = true;
         else
             context.settingsPath = argument;
     }
@@ -51,6 +53,9 @@ RunContext startRun(const std::vector<std::wstring>& arguments) {
     context.processCheck = true;
 
     applyCommandLine(arguments, context);
+    // First, so that a reader of the log knows at once that nothing was changed.
+    if (context.preview)
+        RunLog::writeLine(L"プレビュー: ブラウザーを閉じず、ファイルを変更しません");
     context.japaneseUi = userUiIsJapanese();
 
     if (context.chromeUserDataDir.empty())

@@ -13,6 +13,7 @@ struct RunContext {
     std::wstring edgeUserDataDir;
     std::wstring firefoxDir;
     bool processCheck = true;
+    bool preview = false; // "--preview": report what a run would do, change nothing
     bool japaneseUi = false;
 };
 

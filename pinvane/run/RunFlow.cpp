@@ -3,9 +3,10 @@
 #include "pinvane/backup/Backup.h"
 #include "pinvane/chromium/ChromiumBookmarks.h"
 #include "pinvane/firefox/FirefoxEditor.h"
+#include "pinvane/firefox/FirefoxPreview.h"
 #include "pinvane/locate/ChromiumProfiles.h"
 #include "pinvane/locate/FirefoxProfiles.h"
-#include "pinvane/run/BrowserTable.h"
+#include "pinvane/support/BrowserTable.h"
 #include "pinvane/run/Settings.h"
 #include "pinvane/shutdown/ConfirmShutdown.h"
 #include "pinvane/shutdown/RunningBrowsers.h"
@@ -48,14 +49,23 @@ bool backUp(BackupSet& backup, const std::wstring& runFolder, const ProfileTarge
     return true;
 }
 
-bool editAll(const ProfileTargetList& targets, const Settings& settings) {
+EditReport editTarget(const ProfileTarget& target, const Settings& settings, EditMode mode) {
+    if (target.format == TargetFormat::ChromiumBookmarks)
+        return addToChromiumBookmarks(target.filePath, settings.bookmarks, settings.insertPosition,
+                                      mode);
+    if (mode == EditMode::Preview)
+        return previewFirefoxBookmarks(target.filePath, settings.bookmarks,
+                                       settings.insertPosition);
+    return addFirefoxBookmarks(target.filePath, settings.bookmarks, settings.insertPosition);
+}
+
+// Stops at the first target that fails, as the rest of the browser is rolled back anyway.
+bool editAll(const ProfileTargetList& targets, const Settings& settings, EditMode mode) {
     for (const ProfileTarget& target : targets) {
-        const bool ok = target.format == TargetFormat::FirefoxPlaces
-                            ? addFirefoxBookmarks(target.filePath, target.label, settings.bookmarks,
-                                                  settings.insertPosition)
-                            : addToChromiumBookmarks(target.filePath, target.label,
-                                                     settings.bookmarks, settings.insertPosition);
-        if (!ok)
+        const EditReport report = editTarget(target, settings, mode);
+        for (const std::wstring& line : reportLines(target.label, report))
+            RunLog::writeLine(line);
+        if (report.failed)
             return false;
     }
     return true;
@@ -64,9 +74,13 @@ bool editAll(const ProfileTargetList& targets, const Settings& settings) {
 } // namespace
 
 std::wstring buildSummaryText(const std::vector<FailureRecord>& failures, bool japanese,
-                              const std::wstring& runFolder) {
-    std::wstring text = japanese ? L"ブックマークを追加できなかったブラウザがあります。\r\n"
-                                 : L"Bookmarks could not be added to the following browsers.\r\n";
+                              const std::wstring& runFolder, bool preview) {
+    std::wstring text;
+    if (preview)
+        text = japanese ? L"プレビューの結果です。何も変更していません。\r\n\r\n"
+                        : L"This was a preview: nothing was changed.\r\n\r\n";
+    text += japanese ? L"ブックマークを追加できなかったブラウザがあります。\r\n"
+                     : L"Bookmarks could not be added to the following browsers.\r\n";
     bool rollbackFailed = false;
     for (const FailureRecord& record : failures) {
         text += L"\r\n  ・" + record.browserName + L"：" + stateText(record.state, japanese);
@@ -86,7 +100,9 @@ std::wstring buildSummaryText(const std::vector<FailureRecord>& failures, bool j
     return text;
 }
 
-int runPinvane(const RunContext& context) {
+namespace {
+
+int runBrowsers(const RunContext& context) {
     Settings settings;
     if (!loadSettings(context.settingsPath, settings)) {
         RunLog::writeLine(L"設定ファイルを読み込めません: " + context.settingsPath);
@@ -99,7 +115,9 @@ int runPinvane(const RunContext& context) {
     RunLog::writeLine(L"設定ファイル: " + context.settingsPath + L"（" +
                       std::to_wstring(settings.bookmarks.size()) + L" 件）");
 
-    if (context.processCheck) {
+    const EditMode mode = context.preview ? EditMode::Preview : EditMode::Apply;
+    // A preview leaves running browsers alone: it only reads their files.
+    if (context.processCheck && !context.preview) {
         const ShutdownOutcome outcome = confirmAndCloseBrowsers(settings.closeTimeoutSeconds);
         if (outcome != ShutdownOutcome::Proceed)
             return static_cast<int>(outcome);
@@ -122,6 +140,13 @@ int runPinvane(const RunContext& context) {
         anyTargets = true;
         const std::wstring& name = entry.browser->displayName;
 
+        if (context.preview) {
+            if (!editAll(entry.targets, settings, mode)) {
+                RunLog::writeLine(name + L": エラーのため、このブラウザーは変更されません");
+                failures.push_back({name, RollbackState::NotChanged});
+            }
+            continue;
+        }
         BackupSet backup;
         if (!backUp(backup, runFolder, entry.targets)) {
             RunLog::writeLine(name + L": バックアップを作成できなかったため、何も変更しません");
@@ -134,7 +159,7 @@ int runPinvane(const RunContext& context) {
             failures.push_back({name, RollbackState::NotChanged});
             continue;
         }
-        if (editAll(entry.targets, settings))
+        if (editAll(entry.targets, settings, mode))
             continue;
 
         RunLog::writeLine(name + L": エラーが発生したため、バックアップから元に戻します");
@@ -150,10 +175,20 @@ int runPinvane(const RunContext& context) {
         RunLog::writeLine(L"完了");
         return 0;
     }
-    const std::wstring summary = buildSummaryText(failures, context.japaneseUi, runFolder);
+    const std::wstring summary =
+        buildSummaryText(failures, context.japaneseUi, runFolder, context.preview);
     RunLog::writeLine(L"完了（失敗あり）");
     if (dialogsEnabled)
         MessageBoxW(nullptr, summary.c_str(), L"Pinvane",
                     MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
     return 1;
+}
+
+} // namespace
+
+int runPinvane(const RunContext& context) {
+    const int exitCode = runBrowsers(context);
+    if (context.preview)
+        RunLog::writeLine(L"プレビュー終了（何も変更していません）");
+    return exitCode;
 }

@@ -17,4 +17,4 @@ struct FailureRecord {
 int runPinvane(const RunContext& context);
 
 std::wstring buildSummaryText(const std::vector<FailureRecord>& failures, bool japanese,
-                              const std::wstring& runFolder);
+                              const std::wstring& runFolder, bool preview = false);

@@ -1,15 +1,10 @@
 #pragma once
 
+#include "pinvane/support/Bookmarks.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
-
-struct BookmarkSpec {
-    std::string title; // UTF-8, trimmed
-    std::string url;   // UTF-8, normalised by normalizeBookmarkUrl
-};
-
-enum class InsertPosition : int32_t { Top = 0, AfterFolders = 1, Bottom = 2 };
 
 struct Settings {
     std::vector<BookmarkSpec> bookmarks;

@@ -1,6 +1,6 @@
 #include "pinvane/shutdown/CloseBrowsers.h"
 
-#include "pinvane/support/Handle.h"
+#include "common/UniqueHandle.h"
 #include "pinvane/support/RunLog.h"
 
 #include <algorithm>
@@ -18,7 +18,7 @@ uint32_t timeoutMilliseconds(int32_t seconds) {
 
 void terminateProcesses(const ProcessIdList& ids) {
     for (const uint32_t id : ids) {
-        UniqueHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, id));
+        KernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, id));
         if (!process.valid() || !TerminateProcess(process.get(), 1)) {
             const DWORD error = GetLastError();
             RunLog::writeLine(L"プロセスを強制終了できません (PID " + std::to_wstring(id) +

@@ -1,6 +1,6 @@
 #include "pinvane/shutdown/RunningBrowsers.h"
 
-#include "pinvane/support/Handle.h"
+#include "common/UniqueHandle.h"
 
 #include <windows.h>
 
@@ -28,7 +28,7 @@ bool equalsIgnoringAsciiCase(const wchar_t* a, const std::wstring& b) {
 
 ProcessIdList snapshotProcessIds(const std::wstring& imageName) {
     ProcessIdList ids;
-    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot.valid())
         return ids;
     PROCESSENTRY32W entry{};

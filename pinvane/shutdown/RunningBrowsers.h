@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pinvane/run/BrowserTable.h"
+#include "pinvane/support/BrowserTable.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "pinvane/support/Files.h"
 
-#include "pinvane/support/Handle.h"
+#include "common/UniqueHandle.h"
 #include "pinvane/support/Text.h"
 
 #include <windows.h>
@@ -28,23 +28,22 @@ bool createDirectoryTree(const std::wstring& folder) {
 std::vector<std::wstring> listSubdirectories(const std::wstring& folder) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW entry{};
-    const HANDLE search = FindFirstFileW(joinPath(folder, L"*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
+    const FindHandle search(FindFirstFileW(joinPath(folder, L"*").c_str(), &entry));
+    if (!search.valid())
         return names;
     do {
         const std::wstring name = entry.cFileName;
         if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
             names.push_back(name);
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
+    } while (FindNextFileW(search.get(), &entry));
     return names;
 }
 
 bool readFileBytes(const std::wstring& path, std::string& out) {
     out.clear();
-    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid())
         return false;
     LARGE_INTEGER size{};
@@ -66,8 +65,8 @@ bool readFileBytes(const std::wstring& path, std::string& out) {
 bool replaceFileAtomically(const std::wstring& path, const std::string& content) {
     const std::wstring temporary = path + L".pinvane.tmp";
     {
-        UniqueHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.valid())
             return false;
         constexpr size_t pieceSize = 1048576;

@@ -1,6 +1,6 @@
 #include "pinvane/support/RunLog.h"
 
-#include "pinvane/support/Handle.h"
+#include "common/UniqueHandle.h"
 #include "pinvane/support/Text.h"
 
 #include <windows.h>
@@ -9,8 +9,8 @@ std::wstring RunLog::logPath;
 
 void RunLog::open(const std::wstring& path) {
     logPath = path;
-    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid())
         return;
     static const char bom[] = "\xEF\xBB\xBF";
@@ -21,8 +21,8 @@ void RunLog::open(const std::wstring& path) {
 void RunLog::writeLine(const std::wstring& message) {
     if (logPath.empty())
         return;
-    UniqueHandle file(CreateFileW(logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(CreateFileW(logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid())
         return;
     const std::string line = wideToUtf8(message + L"\r\n");

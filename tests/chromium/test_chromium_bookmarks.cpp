@@ -57,7 +57,7 @@ protected:
     bool run(const std::string& content, const std::vector<BookmarkSpec>& bookmarks,
              InsertPosition position = InsertPosition::AfterFolders) {
         writeBytes(file, content);
-        return addToChromiumBookmarks(file, label, bookmarks, position);
+        return logReport(label, addToChromiumBookmarks(file, bookmarks, position));
     }
 
     std::string logText() const { return readBytes(logPath).substr(3); }
@@ -132,15 +132,16 @@ TEST_F(ChromiumBookmarksTest, NothingChangedMeansNothingWritten) {
         CloseHandle(handle);
     }
 
-    EXPECT_TRUE(addToChromiumBookmarks(file, label, {}, InsertPosition::AfterFolders));
+    EXPECT_TRUE(logReport(label, addToChromiumBookmarks(file, {}, InsertPosition::AfterFolders)));
     EXPECT_EQ(logText(), "");
 
     // Matches in a nested folder, in the bar and in another root.
-    EXPECT_TRUE(addToChromiumBookmarks(file, label,
-                                       {{"Inside A", "https://inside.example.com/a"},
-                                        {"Existing", "https://old.example.com/before"},
-                                        {"Elsewhere", "https://elsewhere.example.com/"}},
-                                       InsertPosition::Top));
+    EXPECT_TRUE(
+        logReport(label, addToChromiumBookmarks(file,
+                                                {{"Inside A", "https://inside.example.com/a"},
+                                                 {"Existing", "https://old.example.com/before"},
+                                                 {"Elsewhere", "https://elsewhere.example.com/"}},
+                                                InsertPosition::Top)));
     EXPECT_EQ(logText(), "Chrome(Default): 変更なし: Inside A\r\n"
                          "Chrome(Default): 変更なし: Existing\r\n"
                          "Chrome(Default): 変更なし: Elsewhere\r\n");
@@ -329,8 +330,9 @@ TEST_F(ChromiumBookmarksTest, FilesItCannotEditStayUntouched) {
     }
 
     SetUp();
-    EXPECT_FALSE(addToChromiumBookmarks(joinPath(folder, L"missing"), label, {{"A", "https://a/"}},
-                                        InsertPosition::Top));
+    EXPECT_FALSE(
+        logReport(label, addToChromiumBookmarks(joinPath(folder, L"missing"), {{"A", "https://a/"}},
+                                                InsertPosition::Top)));
     EXPECT_EQ(logText(), "Chrome(Default): Bookmarks を読み込めません\r\n");
 }
 
@@ -341,8 +343,8 @@ TEST_F(ChromiumBookmarksTest, WriteFailureLeavesTheFileAsItWas) {
     HANDLE holder = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    const bool result =
-        addToChromiumBookmarks(file, label, {{"New", "https://new/"}}, InsertPosition::Top);
+    const bool result = logReport(
+        label, addToChromiumBookmarks(file, {{"New", "https://new/"}}, InsertPosition::Top));
     CloseHandle(holder);
 
     EXPECT_FALSE(result);
@@ -366,4 +368,21 @@ TEST(CollectTitleMatches, UrlNodesBeforeTheirDescendants) {
     EXPECT_EQ(matches[0], &root);
     EXPECT_EQ(matches[1], &root.findMember("children")->items[0]);
     EXPECT_EQ(matches[2]->findMember("id")->text, "x");
+}
+
+TEST_F(ChromiumBookmarksTest, PreviewReportsTheEditAndWritesNothing) {
+    const std::string input = barFile(urlNode("Old", "3", "https://old/"));
+    writeBytes(file, input);
+    const EditReport report = addToChromiumBookmarks(
+        file, {{"New", "https://new/"}, {"Old", "https://old/2"}, {"Old", "https://old/2"}},
+        InsertPosition::Top, EditMode::Preview);
+    EXPECT_FALSE(report.failed);
+    // The second entry of a title sees what the first one would have done.
+    EXPECT_EQ(reportLines(label, report),
+              (std::vector<std::wstring>{L"Chrome(Default): 追加: New -> https://new/",
+                                         L"Chrome(Default): URL置換: Old: https://old/ -> "
+                                         L"https://old/2",
+                                         L"Chrome(Default): 変更なし: Old"}));
+    EXPECT_EQ(readBytes(file), input);
+    EXPECT_FALSE(fileExists(file + L".pinvane.tmp"));
 }

@@ -1,5 +1,6 @@
 #include "tests/common/TestUtil.h"
 
+#include "pinvane/support/RunLog.h"
 #include "pinvane/support/Text.h"
 
 #include <windows.h>
@@ -103,6 +104,12 @@ std::wstring exeFolder() {
 
 std::string narrow(const std::wstring& text) {
     return wideToUtf8(text);
+}
+
+bool logReport(const std::wstring& label, const EditReport& report) {
+    for (const std::wstring& line : reportLines(label, report))
+        RunLog::writeLine(line);
+    return !report.failed;
 }
 
 } // namespace testutil

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pinvane/support/Bookmarks.h"
+
 #include <string>
 #include <vector>
 
@@ -17,6 +19,9 @@ bool directoryExists(const std::wstring& path);
 // The lines of a run log as UTF-8, without the byte order mark and the CR LF
 // ends; a last line without CR LF is marked "<no CR LF>".
 std::vector<std::string> logLines(const std::wstring& logPath);
+
+// Writes an editor's report to the run log as the run flow does; true when it did not fail.
+bool logReport(const std::wstring& label, const EditReport& report);
 
 // The folder that holds the running test executable.
 std::wstring exeFolder();

@@ -1,4 +1,4 @@
-#include "dimlet/framework/Handles.h"
+#include "common/UniqueHandle.h"
 #include "tests/dimlet/DimletTest.h"
 
 #include <gtest/gtest.h>

@@ -28,7 +28,8 @@ protected:
 
     bool run(const std::vector<BookmarkSpec>& bookmarks,
              InsertPosition position = InsertPosition::AfterFolders) {
-        return addFirefoxBookmarks(path, L"Firefox(test)", bookmarks, position);
+        return testutil::logReport(L"Firefox(test)",
+                                   addFirefoxBookmarks(path, bookmarks, position));
     }
 
     std::vector<std::string> log() const { return testutil::logLines(logPath); }

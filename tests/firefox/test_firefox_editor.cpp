@@ -261,3 +261,27 @@ TEST_F(EditorTest, EmptyListStillNeedsTheToolbar) {
     EXPECT_FALSE(run({}));
     EXPECT_EQ(log(), Lines{"Firefox(test): ブックマークツールバー(toolbar_____)が見つかりません"});
 }
+
+TEST_F(EditorTest, PreviewReportsTheEditAndKeepsNoneOfIt) {
+    makePlaces();
+    {
+        Database db(path);
+        db.addItem(1, toolbarId, 0, "Docs", db.addPlace("https://old.example/docs", "Docs", 1));
+    }
+    const auto dump = [this] {
+        Database db(path);
+        return db.rows("SELECT b.id, b.title, b.position, p.url, p.foreign_count FROM "
+                       "moz_bookmarks b LEFT JOIN moz_places p ON p.id = b.fk ORDER BY b.id",
+                       5);
+    };
+    const Lines before = dump();
+    const EditReport report = addFirefoxBookmarks(
+        path, {{"New", "https://new.example/"}, {"Docs", "https://new.example/docs"}},
+        InsertPosition::Top, EditMode::Preview);
+    EXPECT_FALSE(report.failed);
+    EXPECT_EQ(reportLines(L"F", report),
+              (std::vector<std::wstring>{
+                  L"F: 追加: New -> https://new.example/",
+                  L"F: URL置換: Docs: https://old.example/docs -> https://new.example/docs"}));
+    EXPECT_EQ(dump(), before);
+}

@@ -1,4 +1,4 @@
-#include "pinvane/run/BrowserTable.h"
+#include "pinvane/support/BrowserTable.h"
 #include "pinvane/run/RunContext.h"
 
 #include <gtest/gtest.h>
@@ -77,4 +77,17 @@ TEST(BrowserTable, FixedOrder) {
     EXPECT_EQ(BrowserTable[1].processImageName, L"chrome.exe");
     EXPECT_EQ(BrowserTable[2].displayName, L"Firefox");
     EXPECT_EQ(BrowserTable[2].processImageName, L"firefox.exe");
+}
+
+TEST(CommandLine, PreviewChangesNothingElse) {
+    RunContext context = defaults();
+    applyCommandLine({L"--preview", L"x.ini"}, context);
+    EXPECT_TRUE(context.preview);
+    EXPECT_TRUE(context.processCheck);
+    EXPECT_EQ(context.settingsPath, L"x.ini");
+
+    context = defaults();
+    applyCommandLine({L"--Preview"}, context);
+    EXPECT_FALSE(context.preview);
+    EXPECT_EQ(context.settingsPath, L"--Preview");
 }

@@ -1,4 +1,4 @@
-#include "pinvane/run/BrowserTable.h"
+#include "pinvane/support/BrowserTable.h"
 #include "pinvane/run/RunFlow.h"
 #include "pinvane/shutdown/RunningBrowsers.h"
 #include "pinvane/support/Files.h"

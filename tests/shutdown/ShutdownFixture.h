@@ -3,7 +3,7 @@
 // Stand-in browsers started by the tests, the run log of each test and a
 // watcher thread that reads and answers the "Pinvane" message boxes.
 
-#include "pinvane/run/BrowserTable.h"
+#include "pinvane/support/BrowserTable.h"
 #include "pinvane/shutdown/RunningBrowsers.h"
 #include "pinvane/support/RunLog.h"
 #include "pinvane/support/Text.h"

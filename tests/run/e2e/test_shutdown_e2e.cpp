@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace testutil;
 
 namespace {
@@ -63,6 +65,25 @@ TEST_F(RunningChrome, CancelLeavesEverythingAsItWas) {
     EXPECT_TRUE(chromeRunning());
     EXPECT_EQ(readBytes(bookmarks), fixtures::chromiumBookmarks);
     EXPECT_FALSE(directoryExists(folder.path(L"Backup")));
+}
+
+TEST_F(RunningChrome, PreviewAsksNothingAndClosesNothing) {
+    PinvaneFolder folder(L"e2e-preview-running");
+    folder.writeIni(ini);
+    const std::wstring chromeFile =
+        folder.addChromiumProfile(L"Chrome", L"Default", fixtures::chromiumBookmarks);
+    std::vector<std::wstring> options = folder.browserOptions();
+    options.push_back(L"--preview");
+
+    const RunResult result = runPinvane(folder, options);
+    EXPECT_EQ(result.exitCode, 0u);
+    EXPECT_TRUE(result.boxTexts.empty());
+    EXPECT_TRUE(chromeRunning());
+    EXPECT_EQ(readBytes(chromeFile), fixtures::chromiumBookmarks);
+    const auto lines = folder.logLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "Chrome(Default): 追加: Portal -> https://portal.example.com/"),
+              lines.end());
 }
 
 TEST_F(RunningChrome, OkClosesTheBrowserThenEdits) {

@@ -1,4 +1,4 @@
-#include "pinvane/run/BrowserTable.h"
+#include "pinvane/support/BrowserTable.h"
 
 #include <windows.h>
 

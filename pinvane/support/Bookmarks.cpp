@@ -1,0 +1,25 @@
+#include "pinvane/support/Bookmarks.h"
+
+#include "pinvane/support/Text.h"
+
+std::vector<std::wstring> reportLines(const std::wstring& label, const EditReport& report) {
+    std::vector<std::wstring> lines;
+    for (const BookmarkAction& action : report.actions) {
+        const std::wstring title = utf8ToWide(action.title);
+        switch (action.kind) {
+        case BookmarkActionKind::Added:
+            lines.push_back(label + L": 追加: " + title + L" -> " + utf8ToWide(action.url));
+            break;
+        case BookmarkActionKind::UrlReplaced:
+            lines.push_back(label + L": URL置換: " + title + L": " + utf8ToWide(action.oldUrl) +
+                            L" -> " + utf8ToWide(action.url));
+            break;
+        case BookmarkActionKind::Unchanged:
+            lines.push_back(label + L": 変更なし: " + title);
+            break;
+        }
+    }
+    if (report.failed)
+        lines.push_back(label + L": " + report.failure);
+    return lines;
+}
