@@ -99,7 +99,7 @@ struct Figures {
     double read = 1e9; // its parts, timed alone
     double parse = 1e9;
     double serialize = 1e9;
-    double replace = 1e9; // of the bytes just read: with read, the least any editor spends
+    double replace = 1e9;    // of the bytes just read: with read, the least any editor spends
     double naiveMatch = 1e9; // one whole-tree walk per bookmark, which the index avoids
     size_t bytes = 0;
 };
@@ -143,22 +143,22 @@ Figures measure(const std::wstring& folder, int urlCount, int bookmarkCount) {
         keepBest(best.read, watch.lap());
         replaceFileAtomically(path, text);
         keepBest(best.replace, watch.lap());
-        JsonValue root;
+        JsonDocument document;
         std::string error;
-        JsonParser(content).parse(root, error);
+        JsonParser(content).parse(document, error);
         keepBest(best.parse, watch.lap());
         std::string output;
         output.reserve(content.size() + content.size() / 2);
-        writeJson(root, 0, output);
+        writeJson(document.root, 0, output);
         keepBest(best.serialize, watch.lap());
 
         if (round > 0)
             continue;
         size_t found = 0;
-        JsonValue& roots = *root.findMember("roots");
+        JsonValue& roots = *document.root.findMember("roots");
         for (const BookmarkSpec& bookmark : bookmarks) {
             std::vector<JsonValue*> matches;
-            for (JsonValue& tree : roots.memberValues)
+            for (JsonValue& tree : roots.memberValues())
                 collectTitleMatches(tree, bookmark.title, matches);
             found += matches.size();
         }
