@@ -121,11 +121,10 @@ double seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
     return double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
 }
 
-double measure(const std::wstring& folder, int places, int bookmarks) {
+// Median of 5 runs, each on a fresh copy of the master database.
+double measure(const std::wstring& folder, const std::vector<BookmarkSpec>& list) {
     const std::wstring master = folder + L"\\master.sqlite";
     const std::wstring work = folder + L"\\places.sqlite";
-    generate(master, places, bookmarks);
-    const std::vector<BookmarkSpec> list = configured(bookmarks);
     std::vector<double> runs;
     for (int r = 0; r < 5; ++r) {
         DeleteFileW((work + L"-wal").c_str());
@@ -140,9 +139,23 @@ double measure(const std::wstring& folder, int places, int bookmarks) {
         runs.push_back(seconds(start, end));
     }
     std::sort(runs.begin(), runs.end());
-    std::printf("places %7d  bookmarks %7d  add 200 (100 new): median %.3f s  min %.3f s\n", places,
-                bookmarks, runs[runs.size() / 2], runs.front());
     return runs[runs.size() / 2];
+}
+
+struct Figures {
+    double many = 0; // the 200 bookmarks
+    double one = 0;  // a single new bookmark
+};
+
+Figures measureDatabase(const std::wstring& folder, int places, int bookmarks) {
+    generate(folder + L"\\master.sqlite", places, bookmarks);
+    Figures figures;
+    figures.many = measure(folder, configured(bookmarks));
+    figures.one = measure(folder, {{"Single", "https://single.example/p/1"}});
+    std::printf("places %7d  bookmarks %7d  add 200 (100 new): %.3f s  add 1 new: %.3f s "
+                "(medians of 5)\n",
+                places, bookmarks, figures.many, figures.one);
+    return figures;
 }
 
 } // namespace
@@ -153,9 +166,10 @@ int main() {
     const std::wstring folder = joinPath(temp, L"pinvane-bench-firefox");
     CreateDirectoryW(folder.c_str(), nullptr);
     try {
-        const double base = measure(folder, 100000, 50000);
-        const double doubled = measure(folder, 200000, 100000);
-        std::printf("growth when the database doubles: x%.2f\n", doubled / base);
+        const Figures base = measureDatabase(folder, 100000, 50000);
+        const Figures doubled = measureDatabase(folder, 200000, 100000);
+        std::printf("firefox: 200 bookmarks %.2fx one bookmark, doubled database x%.2f\n",
+                    base.many / base.one, doubled.many / base.many);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "bench failed: %s\n", error.what());
         return 1;

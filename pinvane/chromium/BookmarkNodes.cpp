@@ -30,15 +30,17 @@ std::string randomGuidText() {
     return text;
 }
 
-JsonValue makeUrlNode(int64_t id, const BookmarkSpec& bookmark) {
-    JsonValue node;
-    node.kind = JsonKind::Object;
-    node.setMember("date_added", makeString(chromiumTimeNow()));
-    node.setMember("date_last_used", makeString("0"));
-    node.setMember("guid", makeString(randomGuidText()));
-    node.setMember("id", makeString(std::to_string(id)));
-    node.setMember("name", makeString(bookmark.title));
-    node.setMember("type", makeString("url"));
-    node.setMember("url", makeString(bookmark.url));
+JsonValue makeUrlNode(JsonDocument& document, int64_t id, const BookmarkSpec& bookmark) {
+    JsonValue node = JsonValue::object();
+    const auto set = [&](const char* name, std::string_view text) {
+        document.setMember(node, name, document.makeString(text));
+    };
+    set("date_added", chromiumTimeNow());
+    set("date_last_used", "0");
+    set("guid", randomGuidText());
+    set("id", std::to_string(id));
+    set("name", bookmark.title);
+    set("type", "url");
+    set("url", bookmark.url);
     return node;
 }

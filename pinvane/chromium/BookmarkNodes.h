@@ -13,4 +13,4 @@ std::string chromiumTimeNow();
 std::string randomGuidText();
 
 // The seven members of a new Chromium URL node, in the order Chromium writes them.
-JsonValue makeUrlNode(int64_t id, const BookmarkSpec& bookmark);
+JsonValue makeUrlNode(JsonDocument& document, int64_t id, const BookmarkSpec& bookmark);

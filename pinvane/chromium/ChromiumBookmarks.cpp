@@ -6,16 +6,38 @@
 #include "pinvane/support/PlainText.h"
 #include "pinvane/support/Text.h"
 
-#include <cstdlib>
 #include <limits>
 #include <string_view>
 #include <unordered_map>
 
 namespace {
 
-bool hasText(const JsonValue& node, const char* name, const std::string& text) {
+bool hasText(const JsonValue& node, const char* name, std::string_view text) {
     const JsonValue* member = node.findMember(name);
-    return member && member->text == text;
+    return member && member->text() == text;
+}
+
+// The C library's string-to-integer reading of an id text: leading white space, an
+// optional sign, then digits up to the first other byte; saturates on overflow.
+int64_t idValue(std::string_view text) {
+    size_t at = 0;
+    while (at < text.size() && (text[at] == ' ' || (text[at] >= '\t' && text[at] <= '\r')))
+        ++at;
+    bool negative = false;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-'))
+        negative = text[at++] == '-';
+    // Accumulated as a negative number, whose range holds the most negative value.
+    int64_t value = 0;
+    constexpr int64_t lowest = std::numeric_limits<int64_t>::min();
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+        const int digit = text[at] - '0';
+        if (value < (lowest + digit) / 10)
+            return negative ? lowest : std::numeric_limits<int64_t>::max();
+        value = value * 10 - digit;
+    }
+    if (negative)
+        return value;
+    return value == lowest ? std::numeric_limits<int64_t>::max() : -value;
 }
 
 bool isUrlNamed(const JsonValue& node, const std::string& title) {
@@ -25,10 +47,11 @@ bool isUrlNamed(const JsonValue& node, const std::string& title) {
 size_t insertionIndex(const JsonValue& children, InsertPosition position) {
     switch (position) {
     case InsertPosition::Bottom:
-        return children.items.size();
+        return children.items().size();
     case InsertPosition::AfterFolders: {
         size_t count = 0;
-        while (count < children.items.size() && hasText(children.items[count], "type", "folder"))
+        const auto items = children.items();
+        while (count < items.size() && hasText(items[count], "type", "folder"))
             ++count;
         return count;
     }
@@ -58,7 +81,7 @@ public:
 
     void build(JsonValue& roots, const JsonValue* bar) {
         this->bar = bar;
-        for (JsonValue& tree : roots.memberValues)
+        for (JsonValue& tree : roots.memberValues())
             walk(tree, {NodeRef::Where::Fixed, &tree, 0});
     }
 
@@ -66,11 +89,11 @@ public:
 
 private:
     void walk(JsonValue& node, const NodeRef& ref) {
-        if (node.kind != JsonKind::Object)
+        if (node.kind() != JsonKind::Object)
             return;
         if (hasText(node, "type", "url")) {
             if (const JsonValue* name = node.findMember("name")) {
-                const auto found = matches.find(name->text);
+                const auto found = matches.find(name->text());
                 if (found != matches.end())
                     found->second.push_back(ref);
             }
@@ -79,8 +102,9 @@ private:
         if (!children)
             return;
         const bool inBar = &node == bar;
-        for (size_t i = 0; i < children->items.size(); ++i) {
-            JsonValue& child = children->items[i];
+        const auto items = children->items();
+        for (size_t i = 0; i < items.size(); ++i) {
+            JsonValue& child = items[i];
             walk(child, inBar ? NodeRef{NodeRef::Where::BarOriginal, nullptr, i}
                               : NodeRef{NodeRef::Where::Fixed, &child, 0});
         }
@@ -93,28 +117,28 @@ private:
 } // namespace
 
 void scanLargestId(const JsonValue& node, int64_t& largestId) {
-    if (node.kind != JsonKind::Object)
+    if (node.kind() != JsonKind::Object)
         return;
     const JsonValue* id = node.findMember("id");
-    if (id && id->kind == JsonKind::String) {
-        const long long value = std::strtoll(id->text.c_str(), nullptr, 10);
+    if (id && id->kind() == JsonKind::String) {
+        const int64_t value = idValue(id->text());
         if (value > largestId)
             largestId = value;
     }
     if (const JsonValue* children = node.findMember("children")) {
-        for (const JsonValue& child : children->items)
+        for (const JsonValue& child : children->items())
             scanLargestId(child, largestId);
     }
 }
 
 void collectTitleMatches(JsonValue& node, const std::string& title,
                          std::vector<JsonValue*>& matches) {
-    if (node.kind != JsonKind::Object)
+    if (node.kind() != JsonKind::Object)
         return;
     if (isUrlNamed(node, title))
         matches.push_back(&node);
     if (JsonValue* children = node.findMember("children")) {
-        for (JsonValue& child : children->items)
+        for (JsonValue& child : children->items())
             collectTitleMatches(child, title, matches);
     }
 }
@@ -134,33 +158,30 @@ EditReport addToChromiumBookmarks(const std::wstring& filePath,
     if (const size_t bom = text.size() - withoutUtf8Bom(text).size())
         text.erase(0, bom);
 
-    JsonValue root;
+    // The document's strings are views of text: it stays as it is until the end.
+    JsonDocument document;
     std::string parseError;
-    if (!JsonParser(text).parse(root, parseError))
+    if (!JsonParser(text).parse(document, parseError))
         return fail(L"Bookmarks の JSON を解析できません: " + utf8ToWide(parseError));
+    JsonValue& root = document.root;
     // The rewrite is a little larger than the source (deeper indentation): size it once.
     const size_t outputHint = text.size() + text.size() / 2;
-    text.clear();
-    text.shrink_to_fit();
 
     JsonValue* roots = root.findMember("roots");
     JsonValue* bar = roots ? roots->findMember("bookmark_bar") : nullptr;
-    if (!bar || bar->kind != JsonKind::Object)
+    if (!bar || bar->kind() != JsonKind::Object)
         return fail(L"ブックマークバー(bookmark_bar)が見つかりません");
-    if (!bar->findMember("children")) {
-        JsonValue empty;
-        empty.kind = JsonKind::Array;
-        bar->setMember("children", std::move(empty));
-    }
+    if (!bar->findMember("children"))
+        document.setMember(*bar, "children", JsonValue::array());
     // The serializer writes only the items of an array: a node put anywhere else would be
     // reported as added and then silently lost.
-    if (bar->findMember("children")->kind != JsonKind::Array)
+    if (bar->findMember("children")->kind() != JsonKind::Array)
         return fail(L"ブックマークバーの children が配列ではないため変更しません");
     // Re-found on each use: giving the bar itself a "url" member may move its members.
     const auto barChildren = [bar]() -> JsonValue& { return *bar->findMember("children"); };
 
     int64_t largestId = 0;
-    for (const JsonValue& tree : roots->memberValues)
+    for (const JsonValue& tree : roots->memberValues())
         scanLargestId(tree, largestId);
 
     const size_t start = insertionIndex(barChildren(), position);
@@ -168,9 +189,9 @@ EditReport addToChromiumBookmarks(const std::wstring& filePath,
     const auto resolve = [&](const NodeRef& ref) -> JsonValue& {
         switch (ref.where) {
         case NodeRef::Where::BarOriginal:
-            return barChildren().items[ref.slot < start ? ref.slot : ref.slot + addedCount];
+            return barChildren().items()[ref.slot < start ? ref.slot : ref.slot + addedCount];
         case NodeRef::Where::BarAdded:
-            return barChildren().items[start + ref.slot];
+            return barChildren().items()[start + ref.slot];
         default:
             return *ref.node;
         }
@@ -188,9 +209,8 @@ EditReport addToChromiumBookmarks(const std::wstring& filePath,
                 return fail(L"ブックマークの id が上限に達しているため追加できません: " +
                             utf8ToWide(bookmark.title));
             ++largestId;
-            auto& items = barChildren().items;
-            items.insert(items.begin() + static_cast<std::ptrdiff_t>(start + addedCount),
-                         makeUrlNode(largestId, bookmark));
+            document.insertItem(barChildren(), start + addedCount,
+                                makeUrlNode(document, largestId, bookmark));
             // A title without matches so far has exactly this node as its match from now on.
             matches.push_back({NodeRef::Where::BarAdded, nullptr, addedCount});
             ++addedCount;
@@ -201,14 +221,14 @@ EditReport addToChromiumBookmarks(const std::wstring& filePath,
         for (const NodeRef& ref : matches) {
             JsonValue& node = resolve(ref);
             const JsonValue* url = node.findMember("url");
-            if (url && url->text == bookmark.url) {
+            if (url && url->text() == bookmark.url) {
                 report.actions.push_back(
                     {BookmarkActionKind::Unchanged, bookmark.title, bookmark.url, {}});
                 continue;
             }
             report.actions.push_back({BookmarkActionKind::UrlReplaced, bookmark.title, bookmark.url,
-                                      url ? url->text : std::string()});
-            node.setMember("url", makeString(bookmark.url));
+                                      url ? std::string(url->text()) : std::string()});
+            document.setMember(node, "url", document.makeString(bookmark.url));
             changed = true;
         }
     }
@@ -216,7 +236,7 @@ EditReport addToChromiumBookmarks(const std::wstring& filePath,
         return report;
 
     if (added)
-        bar->setMember("date_modified", makeString(chromiumTimeNow()));
+        document.setMember(*bar, "date_modified", document.makeString(chromiumTimeNow()));
     root.removeMember("checksum");
 
     std::string output;

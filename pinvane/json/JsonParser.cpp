@@ -1,7 +1,8 @@
 #include "pinvane/json/JsonParser.h"
 
+#include <bit>
 #include <cstring>
-#include <iterator>
+#include <memory>
 
 namespace {
 
@@ -33,30 +34,50 @@ int hexDigitValue(char c) {
     return -1;
 }
 
-template <typename T> void moveRangeInto(std::vector<T>& stack, size_t base, std::vector<T>& out) {
-    out.reserve(stack.size() - base);
-    out.insert(out.end(),
-               std::make_move_iterator(stack.begin() + static_cast<std::ptrdiff_t>(base)),
-               std::make_move_iterator(stack.end()));
-    stack.erase(stack.begin() + static_cast<std::ptrdiff_t>(base), stack.end());
+static_assert(std::endian::native == std::endian::little);
+
+constexpr uint64_t everyByte(unsigned char c) {
+    return 0x0101010101010101ull * c;
+}
+
+// High bit set in each byte of word that equals the byte of pattern; exact up to and
+// including the first such byte, which is all the callers look at.
+inline uint64_t bytesEqual(uint64_t word, uint64_t pattern) {
+    const uint64_t x = word ^ pattern;
+    return (x - everyByte(1)) & ~x & everyByte(0x80);
+}
+
+// The first quote or backslash at or after at, else size.
+size_t findQuoteOrBackslash(const char* data, size_t at, size_t size) {
+    for (; at + 8 <= size; at += 8) {
+        uint64_t word;
+        std::memcpy(&word, data + at, 8);
+        const uint64_t hits = bytesEqual(word, everyByte('"')) | bytesEqual(word, everyByte('\\'));
+        if (hits != 0)
+            return at + static_cast<size_t>(std::countr_zero(hits) >> 3);
+    }
+    while (at < size && byteClasses.plainStringByte[static_cast<unsigned char>(data[at])])
+        ++at;
+    return at;
 }
 
 } // namespace
 
-bool JsonParser::parse(JsonValue& root, std::string& errorText) {
+bool JsonParser::parse(JsonDocument& target, std::string& errorText) {
     position = 0;
     error.clear();
-    pendingValues.clear();
-    pendingNames.clear();
+    pending.clear();
+    document = &target;
+    target.root = JsonValue();
     skipWhitespace();
-    bool ok = parseValue(root, 0);
+    bool ok = parseValue(target.root, 0);
     if (ok) {
         skipWhitespace();
         if (position < source.size())
             ok = fail("末尾に余分な文字があります");
     }
-    pendingValues.clear();
-    pendingNames.clear();
+    pending.clear();
+    document = nullptr;
     if (!ok)
         errorText = error;
     return ok;
@@ -94,22 +115,26 @@ bool JsonParser::parseValue(JsonValue& node, int depth) {
         return parseObject(node, depth);
     case '[':
         return parseArray(node, depth);
-    case '"':
-        node.kind = JsonKind::String;
-        return parseString(node.text);
+    case '"': {
+        std::string_view text;
+        if (!parseString(text))
+            return false;
+        node.nodeKind = JsonKind::String;
+        node.textData = text.data();
+        node.length = text.size();
+        return true;
+    }
     case 't':
         if (remaining < 4 || std::memcmp(data + position, "true", 4) != 0)
             return fail("不正な値です");
         position += 4;
-        node.kind = JsonKind::Bool;
-        node.boolValue = true;
+        node = JsonValue::boolean(true);
         return true;
     case 'f':
         if (remaining < 5 || std::memcmp(data + position, "false", 5) != 0)
             return fail("不正な値です");
         position += 5;
-        node.kind = JsonKind::Bool;
-        node.boolValue = false;
+        node = JsonValue::boolean(false);
         return true;
     case 'n':
         if (remaining < 4 || std::memcmp(data + position, "null", 4) != 0)
@@ -124,14 +149,26 @@ bool JsonParser::parseValue(JsonValue& node, int depth) {
         ++end;
     if (end == position)
         return fail("不正な値です");
-    node.kind = JsonKind::Number;
-    node.text.assign(data + position, end - position);
+    node.nodeKind = JsonKind::Number;
+    node.textData = data + position;
+    node.length = end - position;
     position = end;
     return true;
 }
 
+void JsonParser::closeContainer(JsonValue& node, size_t base) {
+    const size_t count = pending.size() - base;
+    JsonMember* children = document->allocateMembers(count);
+    std::uninitialized_move(pending.begin() + static_cast<std::ptrdiff_t>(base), pending.end(),
+                            children);
+    pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(base), pending.end());
+    node.children = children;
+    node.length = count;
+    node.capacity = static_cast<uint32_t>(count);
+}
+
 bool JsonParser::parseObject(JsonValue& node, int depth) {
-    node.kind = JsonKind::Object;
+    node = JsonValue::object();
     ++position;
     skipWhitespace();
     const size_t size = source.size();
@@ -139,13 +176,12 @@ bool JsonParser::parseObject(JsonValue& node, int depth) {
         ++position;
         return true;
     }
-    const size_t valueBase = pendingValues.size();
-    const size_t nameBase = pendingNames.size();
+    const size_t base = pending.size();
     for (;;) {
         skipWhitespace();
         if (position >= size || source[position] != '"')
             return fail("キーが文字列ではありません");
-        std::string name;
+        std::string_view name;
         if (!parseString(name))
             return false;
         skipWhitespace();
@@ -156,8 +192,7 @@ bool JsonParser::parseObject(JsonValue& node, int depth) {
         JsonValue value;
         if (!parseValue(value, depth + 1))
             return false;
-        pendingNames.push_back(std::move(name));
-        pendingValues.push_back(std::move(value));
+        pending.push_back({name, std::move(value)});
         skipWhitespace();
         if (position >= size)
             return fail("',' か '}' が必要です");
@@ -172,13 +207,12 @@ bool JsonParser::parseObject(JsonValue& node, int depth) {
         }
         return fail("',' か '}' が必要です");
     }
-    moveRangeInto(pendingNames, nameBase, node.memberNames);
-    moveRangeInto(pendingValues, valueBase, node.memberValues);
+    closeContainer(node, base);
     return true;
 }
 
 bool JsonParser::parseArray(JsonValue& node, int depth) {
-    node.kind = JsonKind::Array;
+    node = JsonValue::array();
     ++position;
     skipWhitespace();
     const size_t size = source.size();
@@ -186,13 +220,13 @@ bool JsonParser::parseArray(JsonValue& node, int depth) {
         ++position;
         return true;
     }
-    const size_t base = pendingValues.size();
+    const size_t base = pending.size();
     for (;;) {
         skipWhitespace();
         JsonValue item;
         if (!parseValue(item, depth + 1))
             return false;
-        pendingValues.push_back(std::move(item));
+        pending.push_back({std::string_view(), std::move(item)});
         skipWhitespace();
         if (position >= size)
             return fail("',' か ']' が必要です");
@@ -207,57 +241,76 @@ bool JsonParser::parseArray(JsonValue& node, int depth) {
         }
         return fail("',' か ']' が必要です");
     }
-    moveRangeInto(pendingValues, base, node.items);
+    closeContainer(node, base);
     return true;
 }
 
-bool JsonParser::parseString(std::string& out) {
-    out.clear();
-    ++position;
+// Most strings hold no escape and stay a view of the source.
+bool JsonParser::parseString(std::string_view& out) {
+    const size_t start = ++position;
+    const size_t size = source.size();
+    const char* data = source.data();
+    const size_t end = findQuoteOrBackslash(data, start, size);
+    if (end >= size) {
+        position = size;
+        return fail("文字列が閉じていません");
+    }
+    if (data[end] == '"') {
+        out = std::string_view(data + start, end - start);
+        position = end + 1;
+        return true;
+    }
+    return parseEscapedString(start, out);
+}
+
+// Decodes into a copy in the arena, from start (just past the opening quote).
+bool JsonParser::parseEscapedString(size_t start, std::string_view& out) {
+    decoded.clear();
+    position = start;
     const size_t size = source.size();
     const char* data = source.data();
     while (position < size) {
         // Copy the run up to the next quote or backslash in one piece.
-        size_t end = position;
-        while (end < size && byteClasses.plainStringByte[static_cast<unsigned char>(data[end])])
-            ++end;
-        out.append(data + position, end - position);
+        const size_t end = findQuoteOrBackslash(data, position, size);
+        decoded.append(data + position, end - position);
         position = end;
         if (position >= size)
             break;
         const char c = data[position++];
-        if (c == '"')
+        if (c == '"') {
+            out = document->copyText(decoded);
             return true;
+        }
         if (position >= size)
             return fail("文字列が閉じていません");
         const char letter = data[position++];
         switch (letter) {
         case '"':
-            out += '"';
+            decoded += '"';
             break;
         case '\\':
-            out += '\\';
+            decoded += '\\';
             break;
         case '/':
-            out += '/';
+            decoded += '/';
             break;
         case 'b':
-            out += '\b';
+            decoded += '\b';
             break;
         case 'f':
-            out += '\f';
+            decoded += '\f';
             break;
         case 'n':
-            out += '\n';
+            decoded += '\n';
             break;
         case 'r':
-            out += '\r';
+            decoded += '\r';
             break;
         case 't':
-            out += '\t';
+            decoded += '\t';
             break;
         case 'u':
-            if (!parseUnicodeEscape(out))
+            if (!parseUnicodeEscape(decoded))
                 return false;
             break;
         default:

@@ -1,5 +1,7 @@
 #include "pinvane/json/JsonParser.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr int indentWidth = 3;
@@ -27,15 +29,42 @@ void appendIndent(std::string& out, int depth) {
     out.append(static_cast<size_t>(depth) * indentWidth, ' ');
 }
 
+constexpr uint64_t everyByte(unsigned char c) {
+    return 0x0101010101010101ull * c;
+}
+
+// Whether any of the 8 bytes is below 20, a quote or a backslash.
+bool needsEscape(uint64_t word) {
+    const uint64_t below20 = (word - everyByte(0x20)) & ~word;
+    const uint64_t quote = word ^ everyByte('"');
+    const uint64_t backslash = word ^ everyByte('\\');
+    return ((below20 | ((quote - everyByte(1)) & ~quote) |
+             ((backslash - everyByte(1)) & ~backslash)) &
+            everyByte(0x80)) != 0;
+}
+
+// The length of the leading run of bytes that are written as they are, 8 bytes at a
+// time; a word with a byte to escape is left to the byte loop.
+size_t plainPrefix(const char* data, size_t size) {
+    size_t at = 0;
+    for (; at + 8 <= size; at += 8) {
+        uint64_t word;
+        std::memcpy(&word, data + at, 8);
+        if (needsEscape(word))
+            break;
+    }
+    return at;
+}
+
 } // namespace
 
-void writeJsonString(const std::string& bytes, std::string& out) {
+void writeJsonString(std::string_view bytes, std::string& out) {
     static const char hexDigits[] = "0123456789abcdef";
     out += '"';
     const char* data = bytes.data();
     const size_t size = bytes.size();
     size_t start = 0;
-    for (size_t i = 0; i < size; ++i) {
+    for (size_t i = plainPrefix(data, size); i < size; ++i) {
         const unsigned char c = static_cast<unsigned char>(data[i]);
         const char letter = escapeTable.letter[c];
         if (letter == 0)
@@ -55,51 +84,40 @@ void writeJsonString(const std::string& bytes, std::string& out) {
 }
 
 void writeJson(const JsonValue& value, int depth, std::string& out) {
-    switch (value.kind) {
+    switch (value.kind()) {
     case JsonKind::Null:
         out += "null";
         return;
     case JsonKind::Bool:
-        out += value.boolValue ? "true" : "false";
+        out += value.boolValue() ? "true" : "false";
         return;
     case JsonKind::Number:
-        out += value.text;
+        out += value.text();
         return;
     case JsonKind::String:
-        writeJsonString(value.text, out);
+        writeJsonString(value.text(), out);
         return;
-    case JsonKind::Array: {
-        if (value.items.empty()) {
-            out += "[]";
-            return;
-        }
-        out += "[\n";
-        const size_t count = value.items.size();
-        for (size_t i = 0; i < count; ++i) {
-            appendIndent(out, depth + 1);
-            writeJson(value.items[i], depth + 1, out);
-            out += i + 1 < count ? ",\n" : "\n";
-        }
-        appendIndent(out, depth);
-        out += ']';
-        return;
-    }
+    case JsonKind::Array:
     case JsonKind::Object: {
-        if (value.memberNames.empty()) {
-            out += "{}";
+        const bool object = value.kind() == JsonKind::Object;
+        const std::span<const JsonMember> members = value.members();
+        if (members.empty()) {
+            out += object ? "{}" : "[]";
             return;
         }
-        out += "{\n";
-        const size_t count = value.memberNames.size();
+        out += object ? "{\n" : "[\n";
+        const size_t count = members.size();
         for (size_t i = 0; i < count; ++i) {
             appendIndent(out, depth + 1);
-            writeJsonString(value.memberNames[i], out);
-            out += ": ";
-            writeJson(value.memberValues[i], depth + 1, out);
+            if (object) {
+                writeJsonString(members[i].name, out);
+                out += ": ";
+            }
+            writeJson(members[i].value, depth + 1, out);
             out += i + 1 < count ? ",\n" : "\n";
         }
         appendIndent(out, depth);
-        out += '}';
+        out += object ? '}' : ']';
         return;
     }
     }

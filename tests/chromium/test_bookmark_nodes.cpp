@@ -48,18 +48,23 @@ TEST(ChromiumTime, MicrosecondsSince1601) {
 
 TEST(MakeUrlNode, SevenStringMembersInChromiumOrder) {
     const uint64_t before = nowMicroseconds();
-    const JsonValue node = makeUrlNode(-7, {"タイトル", "https://example.com/"});
-    const std::vector<std::string> names = {"date_added", "date_last_used", "guid", "id",
-                                            "name",       "type",           "url"};
-    ASSERT_EQ(node.kind, JsonKind::Object);
-    ASSERT_EQ(node.memberNames, names);
-    for (const JsonValue& value : node.memberValues)
-        EXPECT_EQ(value.kind, JsonKind::String);
-    EXPECT_GE(std::stoull(node.memberValues[0].text), before);
-    EXPECT_EQ(node.memberValues[1].text, "0");
-    EXPECT_EQ(node.memberValues[2].text.size(), 36u);
-    EXPECT_EQ(node.memberValues[3].text, "-7");
-    EXPECT_EQ(node.memberValues[4].text, "タイトル");
-    EXPECT_EQ(node.memberValues[5].text, "url");
-    EXPECT_EQ(node.memberValues[6].text, "https://example.com/");
+    JsonDocument document;
+    const JsonValue node = makeUrlNode(document, -7, {"タイトル", "https://example.com/"});
+    const std::vector<std::string_view> names = {"date_added", "date_last_used", "guid", "id",
+                                                 "name",       "type",           "url"};
+    ASSERT_EQ(node.kind(), JsonKind::Object);
+    std::vector<std::string_view> actual;
+    for (const JsonMember& member : node.members())
+        actual.push_back(member.name);
+    ASSERT_EQ(actual, names);
+    const auto values = node.memberValues();
+    for (const JsonValue& value : values)
+        EXPECT_EQ(value.kind(), JsonKind::String);
+    EXPECT_GE(std::stoull(std::string(values[0].text())), before);
+    EXPECT_EQ(values[1].text(), "0");
+    EXPECT_EQ(values[2].text().size(), 36u);
+    EXPECT_EQ(values[3].text(), "-7");
+    EXPECT_EQ(values[4].text(), "タイトル");
+    EXPECT_EQ(values[5].text(), "url");
+    EXPECT_EQ(values[6].text(), "https://example.com/");
 }

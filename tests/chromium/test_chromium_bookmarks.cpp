@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 using namespace testutil;
 
 namespace {
@@ -32,6 +34,13 @@ std::string barFile(const std::string& barChildren, const std::string& otherChil
            R"(], "id": "1", "name": "Bookmarks bar", "type": "folder"}, "other": {"children": [)" +
            otherChildren + R"(], "id": "2", "name": "Other bookmarks", "type": "folder"}}, )" +
            R"("version": 1})";
+}
+
+std::vector<std::string> memberNames(const JsonValue& node) {
+    std::vector<std::string> names;
+    for (const JsonMember& member : node.members())
+        names.emplace_back(member.name);
+    return names;
 }
 
 void replaceAll(std::string& text, const std::string& from, const std::string& to) {
@@ -62,23 +71,28 @@ protected:
 
     std::string logText() const { return readBytes(logPath).substr(3); }
 
-    JsonValue written() const {
-        JsonValue root;
-        std::string error;
-        const std::string bytes = readBytes(file);
-        EXPECT_TRUE(JsonParser(bytes).parse(root, error)) << error;
-        return root;
-    }
+    // The file as it is now, parsed; the document points into its bytes.
+    struct Parsed {
+        explicit Parsed(std::string text) : bytes(std::move(text)) {
+            std::string error;
+            EXPECT_TRUE(JsonParser(bytes).parse(document, error)) << error;
+        }
+        std::string bytes;
+        JsonDocument document;
+        JsonValue& root = document.root;
+    };
+
+    std::unique_ptr<Parsed> written() const { return std::make_unique<Parsed>(readBytes(file)); }
 
     static JsonValue& bar(JsonValue& root) {
         return *root.findMember("roots")->findMember("bookmark_bar");
     }
 
     std::vector<std::string> barNames() const {
-        JsonValue root = written();
+        const auto parsed = written();
         std::vector<std::string> names;
-        for (const JsonValue& child : bar(root).findMember("children")->items)
-            names.push_back(child.findMember("name")->text);
+        for (const JsonValue& child : bar(parsed->root).findMember("children")->items())
+            names.push_back(std::string(child.findMember("name")->text()));
         return names;
     }
 
@@ -96,12 +110,13 @@ TEST_F(ChromiumBookmarksTest, RewritesInSerializerLayoutKeepingUnknownMembers) {
         ASSERT_TRUE(run(input, {{"New One", "https://new.example.com/"},
                                 {"Existing", "https://new.example.com/existing"}}));
 
-        JsonValue root = written();
+        const auto parsed = written();
+        JsonValue& root = parsed->root;
         JsonValue& barNode = bar(root);
-        const JsonValue& added = barNode.findMember("children")->items[1];
-        const std::string guid = added.findMember("guid")->text;
-        const std::string dateAdded = added.findMember("date_added")->text;
-        const std::string dateModified = barNode.findMember("date_modified")->text;
+        const JsonValue& added = barNode.findMember("children")->items()[1];
+        const std::string guid(added.findMember("guid")->text());
+        const std::string dateAdded(added.findMember("date_added")->text());
+        const std::string dateModified(barNode.findMember("date_modified")->text());
         EXPECT_EQ(guid.size(), 36u);
         EXPECT_GT(dateAdded, "13441368092746271");
         EXPECT_GE(dateModified, dateAdded);
@@ -155,15 +170,16 @@ TEST_F(ChromiumBookmarksTest, TitleInAnotherRootIsUpdatedThereOnly) {
     ASSERT_TRUE(run(chromiumFixture, {{"Elsewhere", "https://moved.example.com/"}}));
     EXPECT_EQ(logText(), "Chrome(Default): URL置換: Elsewhere: https://elsewhere.example.com/ -> "
                          "https://moved.example.com/\r\n");
-    JsonValue root = written();
-    EXPECT_EQ(bar(root).findMember("children")->items.size(), 2u);
+    const auto parsed = written();
+    JsonValue& root = parsed->root;
+    EXPECT_EQ(bar(root).findMember("children")->items().size(), 2u);
     // A URL replacement alone leaves the bar's date alone; the checksum goes anyway.
-    EXPECT_EQ(bar(root).findMember("date_modified")->text, "13441368092746271");
+    EXPECT_EQ(bar(root).findMember("date_modified")->text(), "13441368092746271");
     EXPECT_EQ(root.findMember("checksum"), nullptr);
     const JsonValue& moved =
-        root.findMember("roots")->findMember("other")->findMember("children")->items[0];
-    EXPECT_EQ(moved.findMember("url")->text, "https://moved.example.com/");
-    EXPECT_EQ(moved.memberNames.back(), "url");
+        root.findMember("roots")->findMember("other")->findMember("children")->items()[0];
+    EXPECT_EQ(moved.findMember("url")->text(), "https://moved.example.com/");
+    EXPECT_EQ(memberNames(moved).back(), "url");
 }
 
 TEST_F(ChromiumBookmarksTest, EveryMatchInDocumentOrder) {
@@ -190,25 +206,27 @@ TEST_F(ChromiumBookmarksTest, LaterBookmarksSeeNodesAddedEarlier) {
               "Chrome(Default): 追加: existing -> https://case.example/\r\n"
               "Chrome(Default): URL置換: Twice: https://1.example/ -> https://2.example/\r\n"
               "Chrome(Default): 変更なし: Twice\r\n");
-    JsonValue root = written();
-    const auto& items = bar(root).findMember("children")->items;
+    const auto parsed = written();
+    JsonValue& root = parsed->root;
+    const auto& items = bar(root).findMember("children")->items();
     ASSERT_EQ(items.size(), 3u);
-    EXPECT_EQ(items[0].findMember("name")->text, "Twice");
-    EXPECT_EQ(items[0].findMember("url")->text, "https://2.example/");
-    EXPECT_EQ(items[0].findMember("id")->text, "4");
-    EXPECT_EQ(items[1].findMember("name")->text, "existing");
-    EXPECT_EQ(items[1].findMember("id")->text, "5");
+    EXPECT_EQ(items[0].findMember("name")->text(), "Twice");
+    EXPECT_EQ(items[0].findMember("url")->text(), "https://2.example/");
+    EXPECT_EQ(items[0].findMember("id")->text(), "4");
+    EXPECT_EQ(items[1].findMember("name")->text(), "existing");
+    EXPECT_EQ(items[1].findMember("id")->text(), "5");
 }
 
 TEST_F(ChromiumBookmarksTest, MatchWithoutUrlGetsOneAppended) {
     ASSERT_TRUE(run(barFile(R"({"id": "3", "name": "Bare", "type": "url", "meta_info": {}})"),
                     {{"Bare", "https://bare.example/"}}));
     EXPECT_EQ(logText(), "Chrome(Default): URL置換: Bare:  -> https://bare.example/\r\n");
-    JsonValue root = written();
-    const JsonValue& node = bar(root).findMember("children")->items[0];
-    EXPECT_EQ(node.memberNames,
+    const auto parsed = written();
+    JsonValue& root = parsed->root;
+    const JsonValue& node = bar(root).findMember("children")->items()[0];
+    EXPECT_EQ(memberNames(node),
               (std::vector<std::string>{"id", "name", "type", "meta_info", "url"}));
-    EXPECT_EQ(node.findMember("url")->text, "https://bare.example/");
+    EXPECT_EQ(node.findMember("url")->text(), "https://bare.example/");
 }
 
 TEST_F(ChromiumBookmarksTest, InsertPositions) {
@@ -271,19 +289,23 @@ TEST_F(ChromiumBookmarksTest, NewIdsFollowTheLargestStringId) {
         ASSERT_TRUE(
             run(c.content, {{"N1", "https://n1/"}, {"N2", "https://n2/"}}, InsertPosition::Top))
             << c.what;
-        JsonValue root = written();
-        const auto& items = bar(root).findMember("children")->items;
-        EXPECT_EQ(items[0].findMember("id")->text, c.firstId) << c.what;
-        EXPECT_EQ(std::stoll(items[1].findMember("id")->text), std::stoll(c.firstId) + 1) << c.what;
+        const auto parsed = written();
+        JsonValue& root = parsed->root;
+        const auto& items = bar(root).findMember("children")->items();
+        EXPECT_EQ(items[0].findMember("id")->text(), c.firstId) << c.what;
+        EXPECT_EQ(std::stoll(std::string(items[1].findMember("id")->text())),
+                  std::stoll(c.firstId) + 1)
+            << c.what;
     }
 }
 
 TEST_F(ChromiumBookmarksTest, BarWithoutChildrenGetsThemLast) {
     ASSERT_TRUE(run(R"({"roots": {"bookmark_bar": {"id": "1", "type": "folder"}}})",
                     {{"A", "https://a/"}, {"B", "https://b/"}}));
-    JsonValue root = written();
+    const auto parsed = written();
+    JsonValue& root = parsed->root;
     JsonValue& barNode = bar(root);
-    EXPECT_EQ(barNode.memberNames,
+    EXPECT_EQ(memberNames(barNode),
               (std::vector<std::string>{"id", "type", "children", "date_modified"}));
     EXPECT_EQ(barNames(), (std::vector<std::string>{"A", "B"}));
 }
@@ -293,8 +315,9 @@ TEST_F(ChromiumBookmarksTest, BarThatIsItselfAMatch) {
     ASSERT_TRUE(run(R"({"roots": {"bookmark_bar": {"children": [], "id": "1", "name": "Bar", )"
                     R"("type": "url"}}})",
                     {{"Bar", "https://bar/"}, {"New", "https://new/"}}));
-    JsonValue root = written();
-    EXPECT_EQ(bar(root).memberNames,
+    const auto parsed = written();
+    JsonValue& root = parsed->root;
+    EXPECT_EQ(memberNames(bar(root)),
               (std::vector<std::string>{"children", "id", "name", "type", "url", "date_modified"}));
     EXPECT_EQ(barNames(), (std::vector<std::string>{"New"}));
 }
@@ -355,19 +378,20 @@ TEST_F(ChromiumBookmarksTest, WriteFailureLeavesTheFileAsItWas) {
 }
 
 TEST(CollectTitleMatches, UrlNodesBeforeTheirDescendants) {
-    JsonValue root;
+    JsonDocument document;
+    JsonValue& root = document.root;
     std::string error;
     const std::string text =
         R"({"type": "url", "name": "T", "children": [{"type": "url", "name": "T"},)"
         R"( {"type": "folder", "name": "T", "children": [{"type": "url", "name": "T", "id": "x"}]},)"
         R"( {"type": "url", "name": "t"}, "T"]})";
-    ASSERT_TRUE(JsonParser(text).parse(root, error)) << error;
+    ASSERT_TRUE(JsonParser(text).parse(document, error)) << error;
     std::vector<JsonValue*> matches;
     collectTitleMatches(root, "T", matches);
     ASSERT_EQ(matches.size(), 3u);
     EXPECT_EQ(matches[0], &root);
-    EXPECT_EQ(matches[1], &root.findMember("children")->items[0]);
-    EXPECT_EQ(matches[2]->findMember("id")->text, "x");
+    EXPECT_EQ(matches[1], &root.findMember("children")->items()[0]);
+    EXPECT_EQ(matches[2]->findMember("id")->text(), "x");
 }
 
 TEST_F(ChromiumBookmarksTest, PreviewReportsTheEditAndWritesNothing) {
@@ -385,4 +409,13 @@ TEST_F(ChromiumBookmarksTest, PreviewReportsTheEditAndWritesNothing) {
                                          L"Chrome(Default): 変更なし: Old"}));
     EXPECT_EQ(readBytes(file), input);
     EXPECT_FALSE(fileExists(file + L".pinvane.tmp"));
+}
+
+TEST_F(ChromiumBookmarksTest, IdBeyondTheRangeReadsAsTheLargest) {
+    // Read the way strtoll reads it: saturated, so no further id is free.
+    const std::string input = barFile(urlNode("x", "99999999999999999999", "https://x/"));
+    EXPECT_FALSE(run(input, {{"N", "https://n/"}}));
+    EXPECT_EQ(logText(),
+              "Chrome(Default): ブックマークの id が上限に達しているため追加できません: N\r\n");
+    EXPECT_EQ(readBytes(file), input);
 }

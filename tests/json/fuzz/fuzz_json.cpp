@@ -7,9 +7,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);
-    JsonValue root;
+    JsonDocument document;
     std::string error;
-    if (!JsonParser(input).parse(root, error)) {
+    if (!JsonParser(input).parse(document, error)) {
         if (error.empty()) {
             std::fprintf(stderr, "failure without a message\n");
             std::abort();
@@ -21,14 +21,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     }
     std::string first;
-    writeJson(root, 0, first);
-    JsonValue again;
+    writeJson(document.root, 0, first);
+    JsonDocument again;
     if (!JsonParser(first).parse(again, error)) {
         std::fprintf(stderr, "serialized text does not parse: %s\n", error.c_str());
         std::abort();
     }
     std::string second;
-    writeJson(again, 0, second);
+    writeJson(again.root, 0, second);
     if (first != second) {
         std::fprintf(stderr, "second round differs\n");
         std::abort();

@@ -25,9 +25,9 @@ void expectOriginalOrComplete(const std::wstring& file, int delay) {
     const std::string text = readBytes(file);
     if (text == fixtures::chromiumBookmarks)
         return;
-    JsonValue root;
+    JsonDocument document;
     std::string error;
-    ASSERT_TRUE(JsonParser(text).parse(root, error))
+    ASSERT_TRUE(JsonParser(text).parse(document, error))
         << narrow(file) << " after a kill at " << delay << " ms: " << error;
     for (int i = 0; i < bookmarkCount; ++i)
         ASSERT_NE(text.find("\"Kill test " + std::to_string(i) + "\""), std::string::npos)
