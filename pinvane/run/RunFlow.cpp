@@ -39,7 +39,7 @@ std::vector<std::wstring> backupFilesOf(const ProfileTarget& target) {
     return {target.filePath};
 }
 
-bool backUp(BackupSet& backup, const std::wstring& runFolder, const ProfileTargetList& targets) {
+bool backUp(BackupSet& backup, RunFolder& runFolder, const ProfileTargetList& targets) {
     if (!backup.begin(runFolder))
         return false;
     for (const ProfileTarget& target : targets)
@@ -112,7 +112,7 @@ int runPinvane(const RunContext& context) {
     enumerateChromiumProfiles(L"Chrome", context.chromeUserDataDir, browsers[1].targets);
     enumerateFirefoxProfiles(context.firefoxDir, browsers[2].targets);
 
-    const std::wstring runFolder = makeBackupFolderPath(joinPath(context.exeFolder, L"Backup"));
+    RunFolder runFolder{makeBackupFolderPath(joinPath(context.dataFolder, L"Backup"))};
 
     bool anyTargets = false;
     std::vector<FailureRecord> failures;
@@ -150,7 +150,7 @@ int runPinvane(const RunContext& context) {
         RunLog::writeLine(L"完了");
         return 0;
     }
-    const std::wstring summary = buildSummaryText(failures, context.japaneseUi, runFolder);
+    const std::wstring summary = buildSummaryText(failures, context.japaneseUi, runFolder.path);
     RunLog::writeLine(L"完了（失敗あり）");
     if (dialogsEnabled)
         MessageBoxW(nullptr, summary.c_str(), L"Pinvane",

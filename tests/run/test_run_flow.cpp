@@ -42,6 +42,7 @@ TEST(RunFlow, BrowserStartedAgainAfterItsBackupIsLeftUnchanged) {
     const std::wstring root = scratchFolder(L"recheck");
     RunContext context;
     context.exeFolder = root;
+    context.dataFolder = root;
     context.logPath = root + L"\\Pinvane.log";
     context.settingsPath = root + L"\\Pinvane.ini";
     context.edgeUserDataDir = root + L"\\Edge";
