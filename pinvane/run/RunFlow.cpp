@@ -64,7 +64,7 @@ bool editAll(const ProfileTargetList& targets, const Settings& settings) {
 } // namespace
 
 std::wstring buildSummaryText(const std::vector<FailureRecord>& failures, bool japanese,
-                              const std::wstring& runFolder) {
+                              const std::wstring& runFolder, const std::wstring& logName) {
     std::wstring text = japanese ? L"ブックマークを追加できなかったブラウザがあります。\r\n"
                                  : L"Bookmarks could not be added to the following browsers.\r\n";
     bool rollbackFailed = false;
@@ -81,8 +81,8 @@ std::wstring buildSummaryText(const std::vector<FailureRecord>& failures, bool j
                   L"manually from the backup in this folder.\r\n";
         text += runFolder;
     }
-    text += japanese ? L"\r\n\r\n詳細は Pinvane.log を確認してください。"
-                     : L"\r\n\r\nSee Pinvane.log for details.";
+    text += japanese ? L"\r\n\r\n詳細は " + logName + L" を確認してください。"
+                     : L"\r\n\r\nSee " + logName + L" for details.";
     return text;
 }
 
@@ -150,7 +150,9 @@ int runPinvane(const RunContext& context) {
         RunLog::writeLine(L"完了");
         return 0;
     }
-    const std::wstring summary = buildSummaryText(failures, context.japaneseUi, runFolder.path);
+    const std::wstring summary =
+        buildSummaryText(failures, context.japaneseUi, runFolder.path,
+                         context.logPath.substr(context.logPath.find_last_of(L"\\/") + 1));
     RunLog::writeLine(L"完了（失敗あり）");
     if (dialogsEnabled)
         MessageBoxW(nullptr, summary.c_str(), L"Pinvane",
