@@ -1,7 +1,8 @@
 // Two users' runs of one Pinvane.exe from one folder, started together, a number of
 // times; prints what each try left: each user's bookmarks, the backup run folders
 // and whose copy each holds, and each log with its last line.
-//   bench_share_overlap [Pinvane.exe] [tries]
+//   bench_share_overlap [Pinvane.exe] [tries] [data-dir]
+// With "data-dir" each run gets --data-dir=<its user's folder>\Pinvane.
 // User A has a damaged second Chrome profile, so A's run rolls back from its backup.
 #include "common/UniqueHandle.h"
 #include "pinvane/support/Files.h"
@@ -93,6 +94,7 @@ int wmain(int argc, wchar_t** argv) {
     selfFolder.resize(selfFolder.rfind(L'\\'));
     const std::wstring exe = argc > 1 ? argv[1] : joinPath(selfFolder, L"Pinvane.exe");
     const int tries = argc > 2 ? _wtoi(argv[2]) : 6;
+    const bool ownDataFolders = argc > 3 && std::wstring(argv[3]) == L"data-dir";
     std::wstring exeFolder = exe.substr(0, exe.rfind(L'\\'));
 
     wchar_t temp[MAX_PATH + 1] = {};
@@ -125,6 +127,8 @@ int wmain(int argc, wchar_t** argv) {
                                 joinPath(profile, L"Chrome") + L"\" \"--edge-dir=" +
                                 joinPath(profile, L"Edge") + L"\" \"--firefox-dir=" +
                                 joinPath(profile, L"Firefox") + L"\"";
+            if (ownDataFolders)
+                line += L" \"--data-dir=" + joinPath(profile, L"Pinvane") + L"\"";
             STARTUPINFOW startup{};
             startup.cb = sizeof startup;
             PROCESS_INFORMATION info{};
@@ -139,6 +143,20 @@ int wmain(int argc, wchar_t** argv) {
         // Both are loaded; let them go at the same moment.
         for (const KernelHandle& thread : threads)
             ResumeThread(thread.get());
+        // Whether the runs overlapped at all: when the first one ends, has the other
+        // begun its log yet? A run that starts after another has ended takes
+        // Pinvane.log afresh, as every run does.
+        const std::vector<std::wstring> dataFolders =
+            ownDataFolders ? std::vector<std::wstring>{joinPath(root, L"A\\Pinvane"),
+                                                       joinPath(root, L"B\\Pinvane")}
+                           : std::vector<std::wstring>{share};
+        const HANDLE both[] = {processes[0].get(), processes[1].get()};
+        const DWORD first = WaitForMultipleObjects(2, both, FALSE, 120000) - WAIT_OBJECT_0;
+        int logsAtFirstExit = 0;
+        for (const std::wstring& folder : dataFolders)
+            for (const wchar_t* name : {L"Pinvane.log", L"Pinvane_2.log", L"Pinvane_3.log"})
+                logsAtFirstExit +=
+                    GetFileAttributesW(joinPath(folder, name).c_str()) != INVALID_FILE_ATTRIBUTES;
         DWORD codes[2] = {};
         for (int i = 0; i < 2; ++i) {
             WaitForSingleObject(processes[i].get(), 120000);
@@ -149,29 +167,34 @@ int wmain(int argc, wchar_t** argv) {
         const std::string b = owners(readFile(joinPath(root, L"B\\Chrome\\Default\\Bookmarks")));
         std::printf("try %d: exit A %lu, B %lu; profile A holds %s, profile B holds %s\n", attempt,
                     codes[0], codes[1], a.c_str(), b.c_str());
-        int backupsOfA = 0, backupsOfB = 0;
-        const std::wstring backup = joinPath(share, L"Backup");
-        for (const std::wstring& run : listSubdirectories(backup)) {
-            const std::string copy =
-                owners(readFile(joinPath(backup, run + L"\\Chrome(Default)\\Bookmarks")));
-            backupsOfA += copy == "A";
-            backupsOfB += copy == "B";
-            std::printf("  Backup\\%s\\Chrome(Default) holds %s\n", wideToUtf8(run).c_str(),
-                        copy.c_str());
-        }
-        int completeLogsOfA = 0, completeLogsOfB = 0;
-        for (int number = 1; number <= 4; ++number) {
-            const std::wstring name =
-                number == 1 ? L"Pinvane.log" : L"Pinvane_" + std::to_wstring(number) + L".log";
-            const std::string log = readFile(joinPath(share, name));
-            if (log.empty())
-                continue;
-            // Only A has a second profile, so only A's log names it.
-            const bool ofA = log.find("Chrome(Profile 1)") != std::string::npos;
-            const bool complete = lastLine(log).starts_with("完了");
-            (ofA ? completeLogsOfA : completeLogsOfB) += complete;
-            std::printf("  %s: run of %s, last line \"%s\"\n", wideToUtf8(name).c_str(),
-                        ofA ? "A" : "B", lastLine(log).c_str());
+        std::printf("  %s ended first; %s\n", first == 0 ? "A" : "B",
+                    logsAtFirstExit > 1 ? "the other run had its log open by then"
+                                        : "the other run had not opened its log yet");
+        int backupsOfA = 0, backupsOfB = 0, completeLogsOfA = 0, completeLogsOfB = 0;
+        for (const std::wstring& folder : dataFolders) {
+            const std::wstring backup = joinPath(folder, L"Backup");
+            for (const std::wstring& run : listSubdirectories(backup)) {
+                const std::string copy =
+                    owners(readFile(joinPath(backup, run + L"\\Chrome(Default)\\Bookmarks")));
+                backupsOfA += copy == "A";
+                backupsOfB += copy == "B";
+                std::printf("  %s\\%s\\Chrome(Default) holds %s\n", wideToUtf8(backup).c_str(),
+                            wideToUtf8(run).c_str(), copy.c_str());
+            }
+            for (int number = 1; number <= 4; ++number) {
+                const std::wstring name =
+                    number == 1 ? L"Pinvane.log" : L"Pinvane_" + std::to_wstring(number) + L".log";
+                const std::string log = readFile(joinPath(folder, name));
+                if (log.empty())
+                    continue;
+                // Only A has a second profile, so only A's log names it.
+                const bool ofA = log.find("Chrome(Profile 1)") != std::string::npos;
+                const bool complete = lastLine(log).starts_with("完了");
+                (ofA ? completeLogsOfA : completeLogsOfB) += complete;
+                std::printf("  %s: run of %s, last line \"%s\"\n",
+                            wideToUtf8(joinPath(folder, name)).c_str(), ofA ? "A" : "B",
+                            lastLine(log).c_str());
+            }
         }
         const bool sound = a == "A" && b == "B+new" && backupsOfA == 1 && backupsOfB == 1 &&
                            completeLogsOfA == 1 && completeLogsOfB == 1;
