@@ -5,14 +5,10 @@
 
 #include <windows.h>
 
-namespace {
-
 bool isExistingDirectory(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
-
-} // namespace
 
 bool createDirectoryTree(const std::wstring& folder) {
     if (isExistingDirectory(folder))

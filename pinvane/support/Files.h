@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+bool isExistingDirectory(const std::wstring& path);
 bool createDirectoryTree(const std::wstring& folder);
 std::vector<std::wstring> listSubdirectories(const std::wstring& folder);
 bool readFileBytes(const std::wstring& path, std::string& out);

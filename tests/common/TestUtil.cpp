@@ -15,6 +15,7 @@ std::wstring scratchFolder(const std::wstring& name) {
     const std::wstring root = joinPath(temp, L"pinvane-tests");
     CreateDirectoryW(root.c_str(), nullptr);
     const std::wstring folder = joinPath(root, name);
+    RunLog::close(); // a log that an earlier test left open may lie in the folder
     removeTree(folder);
     if (!CreateDirectoryW(folder.c_str(), nullptr))
         throw std::runtime_error("cannot create scratch folder");
