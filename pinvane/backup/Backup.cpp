@@ -10,11 +10,6 @@
 
 namespace {
 
-bool isExistingFile(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 std::wstring fileNameOf(const std::wstring& path) {
     const size_t separator = path.find_last_of(L"\\/");
     return separator == std::wstring::npos ? path : path.substr(separator + 1);
@@ -22,21 +17,6 @@ std::wstring fileNameOf(const std::wstring& path) {
 
 std::wstring errorSuffix(DWORD code) {
     return L"（エラー " + std::to_wstring(code) + L"）";
-}
-
-// The folders above `folder`; whether they could be made shows when `folder` is.
-void createParentFolders(const std::wstring& folder) {
-    const size_t separator = folder.find_last_of(L"\\/");
-    if (separator != std::wstring::npos && separator != 0)
-        createDirectoryTree(folder.substr(0, separator));
-}
-
-bool createTargetFolder(const std::wstring& targetFolder) {
-    if (isExistingDirectory(targetFolder))
-        return true;
-    createParentFolders(targetFolder);
-    return CreateDirectoryW(targetFolder.c_str(), nullptr) ||
-           GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 } // namespace
@@ -88,7 +68,7 @@ bool BackupSet::begin(RunFolder& run) {
 
 bool BackupSet::addFiles(const std::wstring& label, const std::vector<std::wstring>& files) {
     const std::wstring targetFolder = joinPath(runFolder, label);
-    if (!createTargetFolder(targetFolder)) {
+    if (!createDirectoryTree(targetFolder)) {
         RunLog::writeLine(label + L": バックアップフォルダを作成できません: " + targetFolder);
         return false;
     }

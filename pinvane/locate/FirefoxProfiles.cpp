@@ -112,17 +112,14 @@ std::vector<std::wstring> listFirefoxProfileFolders(const std::wstring& dataFold
 }
 
 void enumerateFirefoxProfiles(const std::wstring& dataFolder, ProfileTargetList& targets) {
-    const DWORD attributes = GetFileAttributesW(dataFolder.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (!isExistingDirectory(dataFolder)) {
         RunLog::writeLine(L"Firefox: 未インストールのためスキップ");
         return;
     }
     const size_t before = targets.size();
     for (const std::wstring& folder : listFirefoxProfileFolders(dataFolder)) {
         const std::wstring database = joinPath(folder, L"places.sqlite");
-        const DWORD fileAttributes = GetFileAttributesW(database.c_str());
-        if (fileAttributes == INVALID_FILE_ATTRIBUTES ||
-            (fileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (!isExistingFile(database)) {
             RunLog::writeLine(L"Firefox: places.sqlite が見つかりません（スキップ）: " + folder);
             continue;
         }
