@@ -25,8 +25,7 @@ class Backup : public ::testing::Test {
 protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root = scratchFolder(L"backup-" + utf8ToWide(info->name()));
-        RunLog::open(joinPath(root, L"Pinvane.log"));
+        root = scratchFolderWithLog(L"backup-" + utf8ToWide(info->name())).folder;
         profiles = joinPath(root, L"profiles");
         CreateDirectoryW(profiles.c_str(), nullptr);
         runFolder = joinPath(joinPath(root, L"Backup"), L"20250102_030405");

@@ -57,9 +57,9 @@ FILETIME lastWriteTime(const std::wstring& path) {
 class ChromiumBookmarksTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder = scratchFolder(L"chromium-bookmarks");
-        logPath = joinPath(folder, L"Pinvane.log");
-        RunLog::open(logPath);
+        const auto scratch = scratchFolderWithLog(L"chromium-bookmarks");
+        folder = scratch.folder;
+        logPath = scratch.logPath;
         file = joinPath(folder, L"Bookmarks");
     }
 

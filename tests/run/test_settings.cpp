@@ -15,10 +15,7 @@ const std::string badPosition = "設定: InsertPosition は top / afterfolders /
 
 class SettingsTest : public testing::Test {
 protected:
-    void SetUp() override {
-        folder = testutil::scratchFolder(L"settings");
-        RunLog::open(joinPath(folder, L"Pinvane.log"));
-    }
+    void SetUp() override { folder = testutil::scratchFolderWithLog(L"settings").folder; }
 
     // The log's lines as UTF-8, without the byte order mark and the CR LF ends.
     std::vector<std::string> logLines() const {

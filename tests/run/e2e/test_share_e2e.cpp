@@ -5,6 +5,7 @@
 #include "common/UniqueHandle.h"
 #include "pinvane/support/Files.h"
 #include "pinvane/support/Text.h"
+#include "tests/common/Processes.h"
 #include "tests/common/TestUtil.h"
 
 #include <gtest/gtest.h>
@@ -59,42 +60,6 @@ std::wstring backupFolderLogged(const std::vector<std::string>& lines, const std
     return {};
 }
 
-KernelHandle startHelper(const std::wstring& exe, const std::wstring& arguments) {
-    std::wstring line = L"\"" + exe + L"\" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info))
-        return KernelHandle();
-    CloseHandle(info.hThread);
-    return KernelHandle(info.hProcess);
-}
-
-// Names and contents of every file below a folder.
-void listFiles(const std::wstring& folder, const std::wstring& prefix,
-               std::map<std::wstring, std::string>& files) {
-    WIN32_FIND_DATAW entry{};
-    FindHandle search(FindFirstFileW(joinPath(folder, L"*").c_str(), &entry));
-    if (!search)
-        return;
-    do {
-        const std::wstring name = entry.cFileName;
-        if (name == L"." || name == L"..")
-            continue;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            listFiles(joinPath(folder, name), prefix + name + L"\\", files);
-        else
-            files[prefix + name] = readBytes(joinPath(folder, name));
-    } while (FindNextFileW(search.get(), &entry));
-}
-
-std::map<std::wstring, std::string> filesBelow(const std::wstring& folder) {
-    std::map<std::wstring, std::string> files;
-    listFiles(folder, L"", files);
-    return files;
-}
-
 } // namespace
 
 TEST(SharedFolder, RollbackRestoresOnlyTheRunsOwnCopy) {
@@ -146,17 +111,17 @@ TEST(SharedFolder, LogHeldByAnotherRunIsLeftAloneAndTheRunLogsBesideIt) {
         CreateEventW(nullptr, TRUE, FALSE, (L"pinvane-e2e-ready-" + suffix).c_str()));
     KernelHandle release(
         CreateEventW(nullptr, TRUE, FALSE, (L"pinvane-e2e-release-" + suffix).c_str()));
-    KernelHandle holder =
-        startHelper(joinPath(exeFolder(), L"helpers\\hold_file.exe"),
-                    L"\"" + folder.path(L"Pinvane.log") + L"\" pinvane-e2e-ready-" + suffix +
-                        L" pinvane-e2e-release-" + suffix);
-    ASSERT_TRUE(holder.valid());
-    const HANDLE waits[] = {ready.get(), holder.get()};
+    const ChildProcess holder =
+        ChildProcess::start(joinPath(exeFolder(), L"helpers\\hold_file.exe"),
+                            {folder.path(L"Pinvane.log"), L"pinvane-e2e-ready-" + suffix,
+                             L"pinvane-e2e-release-" + suffix});
+    ASSERT_TRUE(holder.started());
+    const HANDLE waits[] = {ready.get(), holder.handle()};
     ASSERT_EQ(WaitForMultipleObjects(2, waits, FALSE, 60000), WAIT_OBJECT_0);
 
     const RunResult result = runPinvane(folder, withNoDialog(folder.browserOptions()));
     SetEvent(release.get());
-    WaitForSingleObject(holder.get(), 60000);
+    holder.waitForExit(60000);
 
     EXPECT_EQ(result.exitCode, 0u);
     EXPECT_EQ(readBytes(folder.path(L"Pinvane.log")), othersLog);
@@ -202,9 +167,10 @@ TEST(SharedFolder, DataDirThatCannotBeCreatedEndsWithTwoBeforeAnyBrowserIsAsked)
     folder.addChromiumProfile(L"Chrome", L"Default", fixtures::chromiumBookmarks);
     writeBytes(folder.path(L"a-file"), "not a folder");
     // A running Chrome would be asked about in a box if the run went that far.
-    KernelHandle chrome = startHelper(joinPath(exeFolder(), L"standin\\chrome.exe"), L"close");
-    ASSERT_TRUE(chrome.valid());
-    WaitForInputIdle(chrome.get(), 5000);
+    ChildProcess chrome =
+        ChildProcess::start(joinPath(exeFolder(), L"standin\\chrome.exe"), {L"close"});
+    ASSERT_TRUE(chrome.started());
+    WaitForInputIdle(chrome.handle(), 5000);
 
     for (const std::wstring& dataDir :
          {folder.path(L"a-file\\Pinvane"), std::wstring(L"%PINVANE_E2E_UNSET%\\Pinvane")}) {
@@ -215,10 +181,8 @@ TEST(SharedFolder, DataDirThatCannotBeCreatedEndsWithTwoBeforeAnyBrowserIsAsked)
         const RunResult result = runPinvane(folder, arguments);
         EXPECT_EQ(result.exitCode, 2u);
         EXPECT_TRUE(result.boxTexts.empty());
-        EXPECT_EQ(WaitForSingleObject(chrome.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+        EXPECT_TRUE(chrome.running());
         EXPECT_EQ(filesBelow(folder.root), before);
         EXPECT_FALSE(directoryExists(folder.path(L"%PINVANE_E2E_UNSET%")));
     }
-    TerminateProcess(chrome.get(), 9);
-    WaitForSingleObject(chrome.get(), 5000);
 }
