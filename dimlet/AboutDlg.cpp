@@ -6,8 +6,6 @@
 
 #include <shellapi.h>
 
-#include <cstdio>
-
 const wchar_t makerWebPage[] = L"https://www.velkor.example/dimlet/";
 
 namespace {
@@ -17,14 +15,6 @@ constexpr COLORREF linkColour = RGB(0, 0, 255);
 constexpr COLORREF logoTransparent = RGB(255, 0, 255);
 // Below the icon, beside the text lines, in dialog units.
 constexpr RECT logoArea = {8, 47, 56, 101};
-
-std::wstring formatted(UINT formatId, const std::wstring& value) {
-    const std::wstring format = loadLocalizedString(formatId);
-    std::wstring text(format.size() + value.size() + 1, L'\0');
-    const int written = std::swprintf(text.data(), text.size(), format.c_str(), value.c_str());
-    text.resize(written > 0 ? written : 0);
-    return text;
-}
 
 } // namespace
 
@@ -43,11 +33,11 @@ const MessageMap& CAboutDlg::messageMap() const {
 
 bool CAboutDlg::onInitDialog() {
     CDialog::onInitDialog();
-    setWindowText(formatted(IDS_ABOUT_CAPTION, productName).c_str());
+    setWindowText(formatLocalizedString(IDS_ABOUT_CAPTION, productName).c_str());
     setDlgItemText(IDC_PRODUCT, productName);
     const std::wstring path = ownExecutablePath();
     if (const std::wstring version = fileVersionText(path); !version.empty())
-        setDlgItemText(IDC_VERSION, formatted(IDS_VERSION_LINE, version).c_str());
+        setDlgItemText(IDC_VERSION, formatLocalizedString(IDS_VERSION_LINE, version).c_str());
     setDlgItemText(IDC_COPYRIGHT, legalCopyright(path).c_str());
     setDlgItemText(IDC_MAKER, loadLocalizedString(IDS_MAKER).c_str());
     setDlgItemText(IDC_LINK, makerWebPage);

@@ -7,8 +7,6 @@
 
 #include <powrprof.h>
 
-#include <cstdio>
-
 namespace {
 
 // GUID_VIDEO_SUBGROUP and GUID_VIDEO_POWERDOWN_TIMEOUT.
@@ -18,13 +16,6 @@ constexpr GUID videoPowerdownTimeout = {
     0x3c0bc021, 0xc8a8, 0x4e07, {0xa9, 0x73, 0x6b, 0x14, 0xcb, 0xcb, 0x2b, 0x7e}};
 
 PowerStatusSource powerStatusSource = GetSystemPowerStatus;
-
-std::wstring formatted(UINT formatId, unsigned value) {
-    const std::wstring format = loadLocalizedString(formatId);
-    wchar_t text[128] = {};
-    std::swprintf(text, std::size(text), format.c_str(), value);
-    return text;
-}
 
 // The active scheme as the power API hands it over; empty when there is none.
 LocalMemory<GUID*> activeScheme() {
@@ -40,8 +31,8 @@ std::wstring timeoutLabel(DWORD seconds) {
     if (seconds == 0)
         return loadLocalizedString(IDS_TIMEOUT_NEVER);
     if (seconds % 3600 != 0)
-        return formatted(IDS_TIMEOUT_MINUTES, seconds / 60);
-    return formatted(IDS_TIMEOUT_HOURS, seconds / 3600);
+        return formatLocalizedString(IDS_TIMEOUT_MINUTES, std::to_wstring(seconds / 60));
+    return formatLocalizedString(IDS_TIMEOUT_HOURS, std::to_wstring(seconds / 3600));
 }
 
 bool onBatteryPower() {
