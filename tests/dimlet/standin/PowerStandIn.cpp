@@ -96,6 +96,9 @@ BOOL WINAPI DllMain(HINSTANCE dll, DWORD reason, LPVOID) {
     return TRUE;
 }
 
+// Tells a test that this DLL, not the system's, is the one loaded.
+__declspec(dllexport) void PowerStandInLoaded() {}
+
 __declspec(dllexport) DWORD WINAPI PowerGetActiveScheme(HKEY, GUID** scheme) {
     note(L"GetActiveScheme");
     if (!scheme)
