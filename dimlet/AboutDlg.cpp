@@ -6,7 +6,7 @@
 
 #include <shellapi.h>
 
-const wchar_t makerWebPage[] = L"https://www.velkor.example/dimlet/";
+const wchar_t makerWebPage[] = L"https://velkor.example/";
 
 namespace {
 

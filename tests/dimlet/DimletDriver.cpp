@@ -1,7 +1,11 @@
 #include "tests/dimlet/DimletDriver.h"
 
+#include "tests/common/TestUtil.h"
 #include "tests/dimlet/DimletTest.h"
 #include "tests/dimlet/standin/PowerStandIn.h"
+
+#include <algorithm>
+#include <cstdint>
 
 namespace dimlettest {
 
@@ -26,6 +30,46 @@ std::wstring environmentWith(const std::vector<std::wstring>& extra) {
     for (const std::wstring& add : extra)
         block += add + L'\0';
     return block + L'\0';
+}
+
+uint32_t crc32(const std::string& bytes) {
+    uint32_t crc = 0xFFFFFFFF;
+    for (unsigned char byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+    }
+    return ~crc;
+}
+
+std::string bigEndian(uint32_t value) {
+    return {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
+}
+
+std::string pngChunk(const std::string& type, const std::string& data) {
+    return bigEndian(static_cast<uint32_t>(data.size())) + type + data +
+           bigEndian(crc32(type + data));
+}
+
+// RGB rows, each after its filter byte, in uncompressed ("stored") deflate blocks.
+std::string pngFile(int width, int height, const std::string& rows) {
+    std::string stream = "\x78\x01";
+    for (size_t at = 0; at < rows.size() || at == 0; at += 65535) {
+        const size_t length = std::min<size_t>(65535, rows.size() - at);
+        stream += char(at + length >= rows.size() ? 1 : 0);
+        stream += {char(length), char(length >> 8), char(~length), char(~length >> 8)};
+        stream += rows.substr(at, length);
+    }
+    uint32_t a = 1, b = 0;
+    for (unsigned char byte : rows) {
+        a = (a + byte) % 65521;
+        b = (b + a) % 65521;
+    }
+    stream += bigEndian((b << 16) | a);
+    const std::string header =
+        bigEndian(width) + bigEndian(height) + std::string{8, 2, 0, 0, 0}; // 8-bit RGB
+    return "\x89PNG\r\n\x1a\n" + pngChunk("IHDR", header) + pngChunk("IDAT", stream) +
+           pngChunk("IEND", "");
 }
 
 } // namespace
@@ -187,6 +231,65 @@ int trayIconCount() {
         },
         reinterpret_cast<LPARAM>(&count));
     return count;
+}
+
+} // namespace dimlettest
+
+namespace dimlettest {
+
+bool saveWindowImage(HWND window, const std::wstring& path) {
+    // Painted by its own process: ask for it and give it a moment (the picture is only for
+    // people to look at).
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    DWORD_PTR unused = 0;
+    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &unused);
+    Sleep(500);
+    RECT area{};
+    if (!GetWindowRect(window, &area))
+        return false;
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    const HDC screen = GetDC(nullptr);
+    const HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const GdiHandle<HBITMAP> image(
+        CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    bool copied = false;
+    if (image && memory) {
+        const HGDIOBJ previous = SelectObject(memory, image.get());
+        copied = BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+        SelectObject(memory, previous);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    if (!copied)
+        return false;
+    std::string rows;
+    const auto* pixels = static_cast<const unsigned char*>(bits);
+    for (int y = 0; y < height; ++y) {
+        rows += '\0';
+        for (int x = 0; x < width; ++x) {
+            const unsigned char* bgra = pixels + (size_t(y) * width + x) * 4;
+            rows += {char(bgra[2]), char(bgra[1]), char(bgra[0])};
+        }
+    }
+    testutil::writeBytes(path, pngFile(width, height, rows));
+    return true;
+}
+
+std::wstring testOutputFolder() {
+    const std::wstring bin = testutil::exeFolder();
+    const std::wstring folder = bin.substr(0, bin.find_last_of(L'\\')) + L"\\test-output";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
 }
 
 } // namespace dimlettest

@@ -60,4 +60,9 @@ std::wstring powerStandInLog();
 // The tray icons Wine shows (one window each).
 int trayIconCount();
 
+// What the screen shows of a window, as a PNG file, for a person to look at.
+bool saveWindowImage(HWND window, const std::wstring& path);
+// Where a test run keeps such files: test-output in the build folder.
+std::wstring testOutputFolder();
+
 } // namespace dimlettest

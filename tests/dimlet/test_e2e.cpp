@@ -190,10 +190,11 @@ TEST_F(DimletEndToEnd, UpdateCommandSaysWhereUpdatesWouldComeFrom) {
     struct Case {
         long language;
         const wchar_t* text;
+        const wchar_t* image;
     };
     const Case cases[] = {
-        {1, L"The update location is not configured."},
-        {0, L"アップデートの確認先が設定されていません。"},
+        {1, L"The update location is not configured.", L"update-en.png"},
+        {0, L"アップデートの確認先が設定されていません。", L"update-ja.png"},
     };
     for (const Case& c : cases) {
         storeDimletLanguage(c.language);
@@ -208,6 +209,7 @@ TEST_F(DimletEndToEnd, UpdateCommandSaysWhereUpdatesWouldComeFrom) {
         ASSERT_TRUE(waitFor([&] { return IsWindowVisible(box) != FALSE; }));
         EXPECT_TRUE(IsWindowVisible(GetDlgItem(box, IDOK)));
         EXPECT_FALSE(IsWindowVisible(GetDlgItem(box, IDCANCEL))); // Wine makes every button
+        saveWindowImage(box, testOutputFolder() + L"\\" + c.image);
         SendMessageW(box, WM_COMMAND, IDOK, 0);
         EXPECT_TRUE(waitFor([&] { return !IsWindow(box); }));
         PostMessageW(window, WM_COMMAND, ID_APP_EXIT, 0);
@@ -245,4 +247,43 @@ TEST_F(DimletEndToEnd, SecondStartOrExitWhileTheAboutBoxIsOpen) {
     ASSERT_TRUE(dimlet.waitForExit(20000));
     EXPECT_EQ(dimlet.exitCode(), 0u);
     EXPECT_EQ(trayIconCount(), 0);
+}
+
+TEST_F(DimletEndToEnd, AboutBoxShowsEverythingInBothLanguages) {
+    struct Case {
+        long language;
+        const wchar_t* caption;
+        const wchar_t* version;
+        const wchar_t* image;
+    };
+    const Case cases[] = {
+        {1, L"About Dimlet", L"Version 1.0.0.0", L"about-en.png"},
+        {0, L"Dimlet のバージョン情報", L"バージョン 1.0.0.0", L"about-ja.png"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.language);
+        storeDimletLanguage(c.language);
+        DimletProcess dimlet;
+        const HWND window = dimlet.waitForWindow();
+        ASSERT_NE(window, nullptr);
+        PostMessageW(window, WM_COMMAND, ID_APP_ABOUT, 0);
+        const HWND about = dimlet.waitForTopLevel(L"#32770", c.caption);
+        ASSERT_NE(about, nullptr);
+        ASSERT_TRUE(waitFor([&] { return IsWindowVisible(about) != FALSE; }));
+        EXPECT_EQ(GetWindow(about, GW_OWNER), window);
+        EXPECT_EQ(itemText(about, IDC_PRODUCT), L"Dimlet");
+        EXPECT_EQ(itemText(about, IDC_VERSION), c.version);
+        EXPECT_EQ(itemText(about, IDC_COPYRIGHT), L"Copyright (C) 2026 Velkor Software");
+        EXPECT_EQ(itemText(about, IDC_MAKER), L"Velkor");
+        EXPECT_EQ(itemText(about, IDC_LINK).rfind(L"https://", 0), 0u);
+        EXPECT_EQ(itemText(about, IDOK), L"OK");
+
+        // For a person to look at the layout; not part of the verdict.
+        EXPECT_TRUE(saveWindowImage(about, testOutputFolder() + L"\\" + c.image));
+
+        SendMessageW(about, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(waitFor([&] { return !IsWindow(about); }));
+        PostMessageW(window, WM_COMMAND, ID_APP_EXIT, 0);
+        EXPECT_TRUE(dimlet.waitForExit(20000));
+    }
 }
