@@ -13,6 +13,7 @@ namespace {
 
 constexpr wchar_t dimletSettingsKey[] = L"Software\\Velkor Software\\Dimlet\\Settings";
 constexpr wchar_t dimletKey[] = L"Software\\Velkor Software\\Dimlet";
+constexpr UINT exitCommand = 40102;
 
 // This process's environment with the given variables added or replaced.
 std::wstring environmentWith(const std::vector<std::wstring>& extra) {
@@ -139,6 +140,12 @@ HWND DimletProcess::waitForWindow() const {
     return waitForTopLevel(nullptr, L"Dimlet");
 }
 
+HWND DimletProcess::openBox(UINT command, const std::wstring& caption) const {
+    PostMessageW(window(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    const HWND box = waitForTopLevel(L"#32770", caption);
+    return box && waitFor([&] { return IsWindowVisible(box) != FALSE; }) ? box : nullptr;
+}
+
 bool DimletProcess::waitForExit(DWORD milliseconds, bool* hadWindow) const {
     return waitFor(
         [&] {
@@ -147,6 +154,11 @@ bool DimletProcess::waitForExit(DWORD milliseconds, bool* hadWindow) const {
             return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
         },
         milliseconds);
+}
+
+bool DimletProcess::exitFromMenu() {
+    PostMessageW(window(), WM_COMMAND, MAKEWPARAM(exitCommand, 0), 0);
+    return waitForExit(20000) && exitCode() == 0;
 }
 
 DWORD DimletProcess::exitCode() const {
@@ -192,26 +204,15 @@ void resetPowerStandIn() {
 }
 
 void setPowerStandIn(const wchar_t* name, DWORD value) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, powerstandin::stateKey, name, REG_DWORD, &value,
-                    sizeof(value));
+    powerstandin::writeValue(name, value);
 }
 
 DWORD powerStandIn(const wchar_t* name, DWORD fallback) {
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    if (RegGetValueW(HKEY_CURRENT_USER, powerstandin::stateKey, name, RRF_RT_REG_DWORD, nullptr,
-                     &value, &size) != ERROR_SUCCESS)
-        return fallback;
-    return value;
+    return powerstandin::readValue(name, fallback);
 }
 
 std::wstring powerStandInLog() {
-    wchar_t log[16384] = {};
-    DWORD size = sizeof(log) - sizeof(wchar_t);
-    if (RegGetValueW(HKEY_CURRENT_USER, powerstandin::stateKey, L"Log", RRF_RT_REG_SZ, nullptr, log,
-                     &size) != ERROR_SUCCESS)
-        return {};
-    return log;
+    return powerstandin::readLog();
 }
 
 int trayIconCount() {

@@ -31,12 +31,16 @@ public:
     // Its top-level window titled "Dimlet", if it has one.
     HWND window() const;
     HWND waitForWindow() const;
+    // Sends a menu command that opens a box and returns the box once it is shown.
+    HWND openBox(UINT command, const std::wstring& caption) const;
     // A top-level window of this process with this class (null: any) and caption.
     HWND findTopLevel(const wchar_t* windowClass, const std::wstring& caption) const;
     // The same once it shows up; null if it does not or the process ends.
     HWND waitForTopLevel(const wchar_t* windowClass, const std::wstring& caption) const;
     bool waitForExit(DWORD milliseconds, bool* hadWindow = nullptr) const;
     DWORD exitCode() const;
+    // Chooses Exit; true once the process has ended with 0.
+    bool exitFromMenu();
 
 private:
     KernelHandle process;

@@ -39,9 +39,8 @@ struct AboutTexts {
     std::wstring version;
 };
 
-AboutTexts aboutTexts(const DimletProcess& dimlet, HWND window, const std::wstring& caption) {
-    PostMessageW(window, WM_COMMAND, ID_APP_ABOUT, 0);
-    const HWND about = dimlet.waitForTopLevel(L"#32770", caption);
+AboutTexts aboutTexts(const DimletProcess& dimlet, const std::wstring& caption) {
+    const HWND about = dimlet.openBox(ID_APP_ABOUT, caption);
     if (!about)
         return {};
     AboutTexts texts{windowText(about), itemText(about, IDC_PRODUCT), itemText(about, IDC_VERSION)};
@@ -101,8 +100,7 @@ TEST_F(DimletEndToEnd, TrayIconComesBackWithTheTaskbarAndGoesOnExit) {
     DimletProcess again;
     const HWND second = again.waitForWindow();
     ASSERT_NE(second, nullptr);
-    PostMessageW(second, WM_COMMAND, ID_APP_EXIT, 0);
-    EXPECT_TRUE(again.waitForExit(20000));
+    EXPECT_TRUE(again.exitFromMenu());
 }
 
 TEST_F(DimletEndToEnd, OnlyARightClickOrTheMenuKeyOpensTheMenu) {
@@ -145,18 +143,16 @@ TEST_F(DimletEndToEnd, LanguageCommandsWriteOnlyAChangeAndTakeEffectAtOnce) {
     EXPECT_EQ(storedDimletLanguage(), -1);
     command(window, ID_LANGUAGE_JAPANESE);
     EXPECT_EQ(storedDimletLanguage(), 0);
-    EXPECT_EQ(aboutTexts(dimlet, window, L"Dimlet のバージョン情報").version,
-              L"バージョン 1.0.0.0");
+    EXPECT_EQ(aboutTexts(dimlet, L"Dimlet のバージョン情報").version, L"バージョン 1.0.0.0");
 
     clearDimletSettings();
     command(window, ID_LANGUAGE_JAPANESE);
     EXPECT_EQ(storedDimletLanguage(), -1);
     command(window, ID_LANGUAGE_ENGLISH);
     EXPECT_EQ(storedDimletLanguage(), 1);
-    EXPECT_EQ(aboutTexts(dimlet, window, L"About Dimlet").version, L"Version 1.0.0.0");
+    EXPECT_EQ(aboutTexts(dimlet, L"About Dimlet").version, L"Version 1.0.0.0");
 
-    PostMessageW(window, WM_COMMAND, ID_APP_EXIT, 0);
-    EXPECT_TRUE(dimlet.waitForExit(20000));
+    EXPECT_TRUE(dimlet.exitFromMenu());
 }
 
 TEST_F(DimletEndToEnd, StoredLanguageOutOfRangeFollowsTheWindowsLanguage) {
@@ -179,10 +175,9 @@ TEST_F(DimletEndToEnd, StoredLanguageOutOfRangeFollowsTheWindowsLanguage) {
         DimletProcess dimlet;
         const HWND window = dimlet.waitForWindow();
         ASSERT_NE(window, nullptr);
-        EXPECT_EQ(aboutTexts(dimlet, window, c.caption).caption, c.caption);
+        EXPECT_EQ(aboutTexts(dimlet, c.caption).caption, c.caption);
         EXPECT_EQ(storedDimletLanguage(), c.stored); // reading writes nothing back
-        PostMessageW(window, WM_COMMAND, ID_APP_EXIT, 0);
-        EXPECT_TRUE(dimlet.waitForExit(20000));
+        EXPECT_TRUE(dimlet.exitFromMenu());
     }
 }
 
@@ -201,19 +196,16 @@ TEST_F(DimletEndToEnd, UpdateCommandSaysWhereUpdatesWouldComeFrom) {
         DimletProcess dimlet;
         const HWND window = dimlet.waitForWindow();
         ASSERT_NE(window, nullptr);
-        PostMessageW(window, WM_COMMAND, ID_CHECK_UPDATES, 0);
-        const HWND box = dimlet.waitForTopLevel(L"#32770", L"Dimlet");
+        const HWND box = dimlet.openBox(ID_CHECK_UPDATES, L"Dimlet");
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(GetWindow(box, GW_OWNER), window);
         EXPECT_EQ(itemText(box, 0xFFFF), c.text);
-        ASSERT_TRUE(waitFor([&] { return IsWindowVisible(box) != FALSE; }));
         EXPECT_TRUE(IsWindowVisible(GetDlgItem(box, IDOK)));
         EXPECT_FALSE(IsWindowVisible(GetDlgItem(box, IDCANCEL))); // Wine makes every button
         saveWindowImage(box, testOutputFolder() + L"\\" + c.image);
         SendMessageW(box, WM_COMMAND, IDOK, 0);
         EXPECT_TRUE(waitFor([&] { return !IsWindow(box); }));
-        PostMessageW(window, WM_COMMAND, ID_APP_EXIT, 0);
-        EXPECT_TRUE(dimlet.waitForExit(20000));
+        EXPECT_TRUE(dimlet.exitFromMenu());
     }
 }
 
@@ -222,8 +214,7 @@ TEST_F(DimletEndToEnd, SecondStartOrExitWhileTheAboutBoxIsOpen) {
     DimletProcess dimlet;
     const HWND window = dimlet.waitForWindow();
     ASSERT_NE(window, nullptr);
-    PostMessageW(window, WM_COMMAND, ID_APP_ABOUT, 0);
-    const HWND about = dimlet.waitForTopLevel(L"#32770", L"About Dimlet");
+    const HWND about = dimlet.openBox(ID_APP_ABOUT, L"About Dimlet");
     ASSERT_NE(about, nullptr);
 
     {
@@ -266,10 +257,8 @@ TEST_F(DimletEndToEnd, AboutBoxShowsEverythingInBothLanguages) {
         DimletProcess dimlet;
         const HWND window = dimlet.waitForWindow();
         ASSERT_NE(window, nullptr);
-        PostMessageW(window, WM_COMMAND, ID_APP_ABOUT, 0);
-        const HWND about = dimlet.waitForTopLevel(L"#32770", c.caption);
+        const HWND about = dimlet.openBox(ID_APP_ABOUT, c.caption);
         ASSERT_NE(about, nullptr);
-        ASSERT_TRUE(waitFor([&] { return IsWindowVisible(about) != FALSE; }));
         EXPECT_EQ(GetWindow(about, GW_OWNER), window);
         EXPECT_EQ(itemText(about, IDC_PRODUCT), L"Dimlet");
         EXPECT_EQ(itemText(about, IDC_VERSION), c.version);
@@ -283,7 +272,6 @@ TEST_F(DimletEndToEnd, AboutBoxShowsEverythingInBothLanguages) {
 
         SendMessageW(about, WM_COMMAND, IDOK, 0);
         EXPECT_TRUE(waitFor([&] { return !IsWindow(about); }));
-        PostMessageW(window, WM_COMMAND, ID_APP_EXIT, 0);
-        EXPECT_TRUE(dimlet.waitForExit(20000));
+        EXPECT_TRUE(dimlet.exitFromMenu());
     }
 }

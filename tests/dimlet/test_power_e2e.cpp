@@ -72,10 +72,6 @@ protected:
         DWORD_PTR unused = 0;
         return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &unused) != 0;
     }
-    static void exit(DimletProcess& dimlet, HWND window) {
-        PostMessageW(window, WM_COMMAND, ID_APP_EXIT, 0);
-        EXPECT_TRUE(dimlet.waitForExit(20000));
-    }
 };
 
 } // namespace
@@ -113,7 +109,7 @@ TEST_F(DimletPower, ChosenTimeoutIsWrittenActivatedAndAnnounced) {
         EXPECT_EQ(dimlet.findTopLevel(L"#32770", L"Dimlet"), nullptr);
     }
     EXPECT_EQ(listener.powerChanges, 2);
-    exit(dimlet, window);
+    EXPECT_TRUE(dimlet.exitFromMenu());
 }
 
 TEST_F(DimletPower, FailureShowsTheErrorBoxAndAnnouncesNothing) {
@@ -145,8 +141,7 @@ TEST_F(DimletPower, FailureShowsTheErrorBoxAndAnnouncesNothing) {
         ASSERT_NE(window, nullptr);
         clearLog();
 
-        PostMessageW(window, WM_COMMAND, MAKEWPARAM(ID_TIMEOUT_FIRST + 3, 0), 0);
-        const HWND box = dimlet.waitForTopLevel(L"#32770", L"Dimlet");
+        const HWND box = dimlet.openBox(ID_TIMEOUT_FIRST + 3, L"Dimlet");
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(GetWindow(box, GW_OWNER), window);
         EXPECT_EQ(itemText(box, 0xFFFF), c.text);
@@ -156,7 +151,7 @@ TEST_F(DimletPower, FailureShowsTheErrorBoxAndAnnouncesNothing) {
         ASSERT_TRUE(settle(window));
         EXPECT_EQ(listener.powerChanges, 0);
         EXPECT_EQ(powerStandIn(sourceName().c_str()), c.after);
-        exit(dimlet, window);
+        EXPECT_TRUE(dimlet.exitFromMenu());
     }
 }
 
@@ -177,7 +172,7 @@ TEST_F(DimletPower, DisplayGoesOffFromTheTimerAndARepeatRestartsIt) {
             waitFor([] { return powerStandInLog().find(L"monitor2;") != std::wstring::npos; }));
         EXPECT_EQ(powerStandInLog(), L"timer1;monitor2;");
     }
-    exit(dimlet, window);
+    EXPECT_TRUE(dimlet.exitFromMenu());
 }
 
 TEST_F(DimletPower, IdleDimletTakesNoMessages) {
@@ -191,5 +186,5 @@ TEST_F(DimletPower, IdleDimletTakesNoMessages) {
     Sleep(3000);
     ASSERT_TRUE(settle(window));
     EXPECT_EQ(powerStandInLog(), L"");
-    exit(dimlet, window);
+    EXPECT_TRUE(dimlet.exitFromMenu());
 }

@@ -18,27 +18,11 @@ constexpr GUID videoPowerdownTimeout = {
 constexpr GUID activeSchemeId = {
     0x381b4222, 0xf694, 0x41f0, {0x96, 0x85, 0xff, 0x5b, 0xb2, 0x60, 0xdf, 0x2e}};
 
-DWORD readValue(const wchar_t* name, DWORD fallback) {
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    if (RegGetValueW(HKEY_CURRENT_USER, powerstandin::stateKey, name, RRF_RT_REG_DWORD, nullptr,
-                     &value, &size) != ERROR_SUCCESS)
-        return fallback;
-    return value;
-}
-
-void writeValue(const wchar_t* name, DWORD value) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, powerstandin::stateKey, name, REG_DWORD, &value,
-                    sizeof(value));
-}
+using powerstandin::readValue;
+using powerstandin::writeValue;
 
 void note(const std::wstring& event) {
-    wchar_t log[16384] = {};
-    DWORD size = sizeof(log) - sizeof(wchar_t);
-    if (RegGetValueW(HKEY_CURRENT_USER, powerstandin::stateKey, L"Log", RRF_RT_REG_SZ, nullptr, log,
-                     &size) != ERROR_SUCCESS)
-        log[0] = 0;
-    const std::wstring text = std::wstring(log) + event + L";";
+    const std::wstring text = powerstandin::readLog() + event + L";";
     RegSetKeyValueW(HKEY_CURRENT_USER, powerstandin::stateKey, L"Log", REG_SZ, text.c_str(),
                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
