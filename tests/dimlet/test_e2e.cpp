@@ -270,6 +270,14 @@ TEST_F(DimletEndToEnd, AboutBoxShowsEverythingInBothLanguages) {
         // For a person to look at the layout; not part of the verdict.
         EXPECT_TRUE(saveWindowImage(about, testOutputFolder() + L"\\" + c.image));
 
+        // A click on the link hands the address to the shell and leaves the box open.
+        DWORD_PTR unused = 0;
+        const HWND link = GetDlgItem(about, IDC_LINK);
+        EXPECT_TRUE(SendMessageTimeoutW(about, WM_COMMAND, MAKEWPARAM(IDC_LINK, STN_CLICKED),
+                                        reinterpret_cast<LPARAM>(link), SMTO_NORMAL, 30000,
+                                        &unused));
+        EXPECT_TRUE(IsWindowVisible(about));
+
         SendMessageW(about, WM_COMMAND, IDOK, 0);
         EXPECT_TRUE(waitFor([&] { return !IsWindow(about); }));
         EXPECT_TRUE(dimlet.exitFromMenu());
