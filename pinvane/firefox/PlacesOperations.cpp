@@ -140,23 +140,33 @@ void touchParent(const PlacesContext& context, int64_t parent) {
 
 } // namespace
 
+namespace {
+
+// One new row in parent at position: a bookmark of placeId, or a folder (placeId 0).
+// syncStatus 1 (new) and one change to upload, as for an item Firefox itself has just made.
+int64_t insertItem(const PlacesContext& context, int64_t parent, int32_t position, int64_t placeId,
+                   const std::string& title) {
+    makeRoomAt(context, parent, position);
+    PlacesStatement insert = prepareStatement(
+        context.connection,
+        "INSERT INTO moz_bookmarks (type, fk, parent, position, title, dateAdded, lastModified, "
+        "guid, syncStatus, syncChangeCounter) VALUES (CASE WHEN ?1 = 0 THEN 2 ELSE 1 END, "
+        "NULLIF(?1, 0), ?2, ?3, ?4, ?5, ?5, ?6, 1, 1)");
+    insert.bindInt64(1, placeId);
+    insert.bindInt64(2, parent);
+    insert.bindInt64(3, position);
+    insert.bindText(4, title);
+    insert.bindInt64(5, context.nowMicros);
+    insert.bindText(6, newPlacesGuid());
+    insert.step();
+    return sqlite3_last_insert_rowid(context.connection);
+}
+
+} // namespace
+
 void insertToolbarBookmark(const PlacesContext& context, int64_t parent, int32_t position,
                            int64_t placeId, const std::string& title) {
-    makeRoomAt(context, parent, position);
-    {
-        PlacesStatement insert = prepareStatement(
-            context.connection,
-            "INSERT INTO moz_bookmarks (type, fk, parent, position, title, dateAdded, "
-            "lastModified, guid, syncStatus, syncChangeCounter) VALUES (1, ?1, ?2, ?3, ?4, ?5, "
-            "?5, ?6, 1, 1)");
-        insert.bindInt64(1, placeId);
-        insert.bindInt64(2, parent);
-        insert.bindInt64(3, position);
-        insert.bindText(4, title);
-        insert.bindInt64(5, context.nowMicros);
-        insert.bindText(6, newPlacesGuid());
-        insert.step();
-    }
+    insertItem(context, parent, position, placeId, title);
     adjustForeignCount(context, placeId, +1);
     touchParent(context, parent);
 }
@@ -172,19 +182,7 @@ int64_t findChildFolder(const PlacesContext& context, int64_t parent, const std:
 
 int64_t insertFolder(const PlacesContext& context, int64_t parent, int32_t position,
                      const std::string& title) {
-    makeRoomAt(context, parent, position);
-    // syncStatus 1 (new) and one change to upload: a folder Firefox itself has just made.
-    PlacesStatement insert = prepareStatement(
-        context.connection,
-        "INSERT INTO moz_bookmarks (type, fk, parent, position, title, dateAdded, lastModified, "
-        "guid, syncStatus, syncChangeCounter) VALUES (2, NULL, ?1, ?2, ?3, ?4, ?4, ?5, 1, 1)");
-    insert.bindInt64(1, parent);
-    insert.bindInt64(2, position);
-    insert.bindText(3, title);
-    insert.bindInt64(4, context.nowMicros);
-    insert.bindText(5, newPlacesGuid());
-    insert.step();
-    const int64_t id = sqlite3_last_insert_rowid(context.connection);
+    const int64_t id = insertItem(context, parent, position, 0, title);
     touchParent(context, parent);
     return id;
 }
