@@ -43,17 +43,20 @@ int32_t firstPosition(const PlacesContext& context, int64_t parent, InsertPositi
     return countLeadingFolders(context, parent);
 }
 
+// matches: the bookmarks of this title as the database holds them now; kept so for the
+// later entries of the same title.
 void addOne(const PlacesContext& context, const BookmarkSpec& bookmark, int64_t parent,
-            int32_t& position, std::vector<BookmarkAction>& actions) {
-    const std::vector<BookmarkMatch> matches = findBookmarksByTitle(context, bookmark.title);
+            int32_t& position, std::vector<BookmarkMatch>& matches,
+            std::vector<BookmarkAction>& actions) {
     if (matches.empty()) {
         const int64_t place = findOrInsertPlace(context, bookmark.url, bookmark.title);
-        insertToolbarBookmark(context, parent, position, place, bookmark.title);
+        const int64_t id = insertToolbarBookmark(context, parent, position, place, bookmark.title);
+        matches.push_back({id, place});
         actions.push_back({BookmarkActionKind::Added, bookmark.title, bookmark.url, {}});
         ++position;
         return;
     }
-    for (const BookmarkMatch& match : matches) {
+    for (BookmarkMatch& match : matches) {
         std::string current = placeUrlById(context, match.fk);
         if (current == bookmark.url) {
             actions.push_back({BookmarkActionKind::Unchanged, bookmark.title, bookmark.url, {}});
@@ -61,6 +64,7 @@ void addOne(const PlacesContext& context, const BookmarkSpec& bookmark, int64_t 
         }
         const int64_t place = findOrInsertPlace(context, bookmark.url, bookmark.title);
         replaceBookmarkPlace(context, match.id, match.fk, place);
+        match.fk = place;
         actions.push_back(
             {BookmarkActionKind::UrlReplaced, bookmark.title, bookmark.url, std::move(current)});
     }
@@ -83,9 +87,6 @@ EditReport addFirefoxBookmarks(const std::wstring& databasePath,
     }
     sqlite3* db = connection.get();
     sqlite3_busy_timeout(db, 3000);
-    // Each title lookup scans moz_bookmarks; a cache that holds it saves re-reading
-    // every page from disk for every bookmark. Affects this connection only.
-    sqlite3_exec(db, "PRAGMA cache_size = -32768", nullptr, nullptr, nullptr);
 
     bool inTransaction = false;
     try {
@@ -94,8 +95,10 @@ EditReport addFirefoxBookmarks(const std::wstring& databasePath,
         const PlacesContext context = probePlacesSchema(db, currentMicros());
         const int64_t parent = findToolbarFolderId(context);
         int32_t next = firstPosition(context, parent, position);
+        TitleMatches matches = findBookmarksByTitles(context, bookmarks);
         for (const BookmarkSpec& bookmark : bookmarks)
-            addOne(context, bookmark, parent, next, report.actions);
+            addOne(context, bookmark, parent, next, matches.find(bookmark.title)->second,
+                   report.actions);
         execOrRaise(db, mode == EditMode::Apply ? "COMMIT" : "ROLLBACK");
         inTransaction = false;
         return report;

@@ -29,14 +29,24 @@ int32_t countChildren(const PlacesContext& context, int64_t parent) {
     return statement.step() ? static_cast<int32_t>(statement.columnInt64(0)) : 0;
 }
 
-std::vector<BookmarkMatch> findBookmarksByTitle(const PlacesContext& context,
-                                                const std::string& title) {
+TitleMatches findBookmarksByTitles(const PlacesContext& context,
+                                   const std::vector<BookmarkSpec>& bookmarks) {
+    TitleMatches matches;
+    for (const BookmarkSpec& bookmark : bookmarks)
+        matches.try_emplace(bookmark.title);
+    if (matches.empty())
+        return matches;
+    // moz_bookmarks has no index on title: one walk in id order, the order in which the
+    // table scan of "type = 1 AND title = ?" returns a title's rows. "title = ?" with a
+    // text never matches a NULL or a blob, and compares all the bytes.
     PlacesStatement statement = prepareStatement(
-        context.connection, "SELECT id, fk FROM moz_bookmarks WHERE type = 1 AND title = ?1");
-    statement.bindText(1, title);
-    std::vector<BookmarkMatch> matches;
-    while (statement.step())
-        matches.push_back({statement.columnInt64(0), statement.columnInt64(1)});
+        context.connection, "SELECT id, fk, title FROM moz_bookmarks WHERE type = 1 AND "
+                            "typeof(title) = 'text' ORDER BY id");
+    while (statement.step()) {
+        const auto found = matches.find(statement.columnBytes(2));
+        if (found != matches.end())
+            found->second.push_back({statement.columnInt64(0), statement.columnInt64(1)});
+    }
     return matches;
 }
 
@@ -117,8 +127,8 @@ int64_t findOrInsertPlace(const PlacesContext& context, const std::string& url,
     return sqlite3_last_insert_rowid(context.connection);
 }
 
-void insertToolbarBookmark(const PlacesContext& context, int64_t parent, int32_t position,
-                           int64_t placeId, const std::string& title) {
+int64_t insertToolbarBookmark(const PlacesContext& context, int64_t parent, int32_t position,
+                              int64_t placeId, const std::string& title) {
     {
         PlacesStatement shift =
             prepareStatement(context.connection, "UPDATE moz_bookmarks SET position = position + 1 "
@@ -141,6 +151,7 @@ void insertToolbarBookmark(const PlacesContext& context, int64_t parent, int32_t
         insert.bindText(6, newPlacesGuid());
         insert.step();
     }
+    const int64_t bookmarkId = sqlite3_last_insert_rowid(context.connection);
     adjustForeignCount(context, placeId, +1);
     PlacesStatement touch = prepareStatement(
         context.connection, "UPDATE moz_bookmarks SET lastModified = ?1, syncChangeCounter = "
@@ -148,6 +159,7 @@ void insertToolbarBookmark(const PlacesContext& context, int64_t parent, int32_t
     touch.bindInt64(1, context.nowMicros);
     touch.bindInt64(2, parent);
     touch.step();
+    return bookmarkId;
 }
 
 void replaceBookmarkPlace(const PlacesContext& context, int64_t bookmarkId, int64_t oldPlaceId,
