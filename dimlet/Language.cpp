@@ -62,6 +62,17 @@ std::wstring loadLocalizedString(UINT id) {
     return stringFromBlock(id, japaneseLangId);
 }
 
+std::wstring formatLocalizedString(UINT id, const std::wstring& argument) {
+    std::wstring text = loadLocalizedString(id);
+    for (size_t at = text.find(L'%'); at != std::wstring::npos; at = text.find(L'%', at + 1)) {
+        if (at + 1 < text.size() && (text[at + 1] == L's' || text[at + 1] == L'u')) {
+            text.replace(at, 2, argument);
+            break;
+        }
+    }
+    return text;
+}
+
 void loadLanguageSetting(const CWinApp& app) {
     const UINT stored = app.getProfileInt(settingsSection, languageValue, -1);
     languageSettled = stored == 0 || stored == 1;

@@ -17,6 +17,9 @@ void setLanguage(UiLanguage language);
 // empty when neither has it.
 std::wstring loadLocalizedString(UINT id);
 
+// A string-table format with its one placeholder ("%s" or "%u") replaced by the argument.
+std::wstring formatLocalizedString(UINT id, const std::wstring& argument);
+
 // Start-up: "Language" 0 or 1 settles the language; anything else leaves it to the UI language.
 void loadLanguageSetting(const CWinApp& app);
 

@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
           binutils-mingw-w64-x86-64 mingw-w64-tools wine wine64 xvfb xauth googletest
-          libsqlite3-dev sqlite3 dpkg-dev file clang-format python3 tcl make gcc libc6-dev)
+          libsqlite3-dev sqlite3 dpkg-dev file clang-format python3 tcl make gcc libc6-dev
+          zip unzip fonts-ipafont-gothic)
 
 missing=()
 for p in "${packages[@]}"; do

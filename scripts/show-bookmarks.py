@@ -7,24 +7,38 @@ import sqlite3
 import sys
 
 
+def chromium_nodes(nodes, indent=""):
+    for node in nodes:
+        if node.get("type") == "folder":
+            yield f"{indent}[{node.get('name')}]"
+            yield from chromium_nodes(node.get("children", []), indent + "    ")
+        else:
+            yield f"{indent}{node.get('name')} -> {node.get('url')}"
+
+
 def chromium_bar(path):
     root = json.loads(path.read_text(encoding="utf-8-sig"))
-    for node in root["roots"]["bookmark_bar"].get("children", []):
-        if node.get("type") == "folder":
-            yield f"[{node.get('name')}]"
+    yield from chromium_nodes(root["roots"]["bookmark_bar"].get("children", []))
+
+
+def firefox_children(db, parent, indent=""):
+    rows = db.execute(
+        "SELECT b.id, b.type, b.title, p.url FROM moz_bookmarks b "
+        "LEFT JOIN moz_places p ON p.id = b.fk WHERE b.parent = ? ORDER BY b.position",
+        (parent,)).fetchall()
+    for item, kind, title, url in rows:
+        if kind == 2:
+            yield f"{indent}[{title}]"
+            yield from firefox_children(db, item, indent + "    ")
         else:
-            yield f"{node.get('name')} -> {node.get('url')}"
+            yield f"{indent}{title} -> {url}"
 
 
 def firefox_toolbar(path):
     with sqlite3.connect(f"file:{path}?immutable=1", uri=True) as db:
-        rows = db.execute(
-            "SELECT b.type, b.title, p.url FROM moz_bookmarks b "
-            "LEFT JOIN moz_places p ON p.id = b.fk "
-            "WHERE b.parent = (SELECT id FROM moz_bookmarks WHERE guid = 'toolbar_____') "
-            "ORDER BY b.position")
-        for kind, title, url in rows:
-            yield f"[{title}]" if kind == 2 else f"{title} -> {url}"
+        toolbar = db.execute(
+            "SELECT id FROM moz_bookmarks WHERE guid = 'toolbar_____'").fetchone()[0]
+        yield from firefox_children(db, toolbar)
 
 
 def main(folder):

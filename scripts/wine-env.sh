@@ -22,6 +22,9 @@ wine_env_start() {
 
   wineserver -p </dev/null >/dev/null 2>&1
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  local fonts
+  fonts="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine-fonts.reg"
+  wine regedit /S "Z:${fonts//\//\\}" </dev/null >/dev/null 2>&1 || true
 }
 
 wine_env_stop() {

@@ -13,6 +13,8 @@ public:
     // Returns the value given to endDialog, or -1 when the dialog could not be shown.
     INT_PTR doModal();
     void endDialog(INT_PTR result);
+    // Dialog units of this dialog's template font to pixels.
+    bool mapDialogRect(RECT& rect) const { return MapDialogRect(handle(), &rect); }
 
 protected:
     // The initialisation hook; true lets the dialog manager focus the default control.

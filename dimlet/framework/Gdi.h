@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/UniqueHandle.h"
+
 #include <windows.h>
 
 class CWnd;
@@ -7,24 +9,12 @@ class CWnd;
 // Owns a GDI object and deletes it when destroyed.
 class CGdiObject {
 public:
-    CGdiObject() = default;
-    ~CGdiObject() { deleteObject(); }
-    CGdiObject(const CGdiObject&) = delete;
-    CGdiObject& operator=(const CGdiObject&) = delete;
-
-    HGDIOBJ handle() const { return object; }
-    void attach(HGDIOBJ h) {
-        deleteObject();
-        object = h;
-    }
-    void deleteObject() {
-        if (object)
-            DeleteObject(object);
-        object = nullptr;
-    }
+    HGDIOBJ handle() const { return object.get(); }
+    void attach(HGDIOBJ h) { object.reset(h); }
+    void deleteObject() { object.reset(); }
 
 private:
-    HGDIOBJ object = nullptr;
+    GdiHandle<HGDIOBJ> object;
 };
 
 class CFont : public CGdiObject {

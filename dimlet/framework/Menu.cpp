@@ -3,9 +3,8 @@
 #include "dimlet/framework/Wnd.h"
 
 bool CMenu::createPopupMenu() {
-    destroyMenu();
-    menu = CreatePopupMenu();
-    owned = true;
+    owner.reset(CreatePopupMenu());
+    menu = owner.get();
     return menu != nullptr;
 }
 
@@ -14,9 +13,9 @@ bool CMenu::appendMenu(UINT flags, UINT_PTR id, const wchar_t* text) {
 }
 
 bool CMenu::appendPopup(CMenu& popup, const wchar_t* text) {
-    if (!AppendMenuW(menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup.menu), text))
+    if (!AppendMenuW(menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup.handle()), text))
         return false;
-    popup.owned = false;
+    (void)popup.owner.release(); // destroyed with this menu from now on
     return true;
 }
 
@@ -29,8 +28,6 @@ bool CMenu::trackPopupMenu(UINT flags, int x, int y, CWnd& owner) {
 }
 
 void CMenu::destroyMenu() {
-    if (menu && owned)
-        DestroyMenu(menu);
+    owner.reset();
     menu = nullptr;
-    owned = true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/UniqueHandle.h"
+
 #include <windows.h>
 
 class CWnd;
@@ -9,11 +11,6 @@ class CWnd;
 // here.
 class CMenu {
 public:
-    CMenu() = default;
-    ~CMenu() { destroyMenu(); }
-    CMenu(const CMenu&) = delete;
-    CMenu& operator=(const CMenu&) = delete;
-
     HMENU handle() const { return menu; }
 
     bool createPopupMenu();
@@ -26,5 +23,5 @@ public:
 
 private:
     HMENU menu = nullptr;
-    bool owned = true;
+    MenuHandle owner; // empty once the menu belongs to another one
 };

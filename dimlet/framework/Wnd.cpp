@@ -117,6 +117,7 @@ void CWnd::detach() {
 LRESULT CWnd::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     // Handlers may send messages to their own window: keep the outer message for defaultProc.
     const CurrentMessage outer = std::exchange(current, {message, wParam, lParam});
+    ++depth;
     LRESULT result = 0;
     if (!dispatch(message, wParam, lParam, result))
         result = defaultProc();
@@ -125,9 +126,12 @@ LRESULT CWnd::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCDESTROY) {
         detach();
         // A window that died inside createEx stays with the caller, who learns of it there.
-        if (!creating)
-            postNcDestroy();
+        destroyedUnderway = !creating;
     }
+    // A window destroyed from a nested message loop (a modal box that one of its own handlers
+    // runs) is let go only once that handler has returned, which may still use the object.
+    if (--depth == 0 && std::exchange(destroyedUnderway, false))
+        postNcDestroy();
     return result;
 }
 

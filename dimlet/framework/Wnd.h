@@ -28,6 +28,19 @@ public:
     bool destroyWindow();
     bool setForegroundWindow();
     int messageBox(const wchar_t* text, const wchar_t* caption, UINT type);
+    // A timer without a callback: it arrives as WM_TIMER. Setting it again restarts it.
+    bool setTimer(UINT_PTR id, UINT milliseconds) {
+        return hwnd && SetTimer(hwnd, id, milliseconds, nullptr);
+    }
+    bool killTimer(UINT_PTR id) { return hwnd && KillTimer(hwnd, id); }
+    bool postMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+        return hwnd && PostMessageW(hwnd, message, wParam, lParam);
+    }
+    bool setWindowText(const wchar_t* text) { return hwnd && SetWindowTextW(hwnd, text); }
+    HWND dlgItem(int id) const { return hwnd ? GetDlgItem(hwnd, id) : nullptr; }
+    bool setDlgItemText(int id, const wchar_t* text) {
+        return hwnd && SetDlgItemTextW(hwnd, id, text);
+    }
 
 protected:
     virtual const MessageMap& messageMap() const;
@@ -54,4 +67,6 @@ private:
     WNDPROC superProc = DefWindowProcW;
     CurrentMessage current;
     bool creating = false;
+    int depth = 0;
+    bool destroyedUnderway = false;
 };

@@ -10,16 +10,6 @@
 
 namespace {
 
-bool isExistingDirectory(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool isExistingFile(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 std::wstring fileNameOf(const std::wstring& path) {
     const size_t separator = path.find_last_of(L"\\/");
     return separator == std::wstring::npos ? path : path.substr(separator + 1);
@@ -27,16 +17,6 @@ std::wstring fileNameOf(const std::wstring& path) {
 
 std::wstring errorSuffix(DWORD code) {
     return L"（エラー " + std::to_wstring(code) + L"）";
-}
-
-bool createTargetFolder(const std::wstring& targetFolder) {
-    if (isExistingDirectory(targetFolder))
-        return true;
-    const size_t separator = targetFolder.find_last_of(L"\\/");
-    if (separator != std::wstring::npos && separator != 0)
-        createDirectoryTree(targetFolder.substr(0, separator));
-    return CreateDirectoryW(targetFolder.c_str(), nullptr) ||
-           GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 } // namespace
@@ -50,17 +30,45 @@ std::wstring makeBackupFolderPath(const std::wstring& backupRoot) {
     return joinPath(backupRoot, name);
 }
 
-bool BackupSet::begin(const std::wstring& folder) {
-    runFolder = folder;
-    if (createDirectoryTree(runFolder))
-        return true;
-    RunLog::writeLine(L"バックアップフォルダを作成できません: " + runFolder);
-    return false;
+namespace {
+
+// Far more runs than could ever start within one second.
+constexpr int maxRunFolderNumber = 100000;
+
+// CreateDirectoryW fails on an existing folder, also on a share that another
+// machine writes to, so a folder it creates belongs to this run alone. Empty when
+// none could be created; `tried` is then the folder that failed.
+std::wstring createOwnRunFolder(const std::wstring& proposed, std::wstring& tried) {
+    createParentFolders(proposed);
+    for (int number = 1; number <= maxRunFolderNumber; ++number) {
+        tried = number == 1 ? proposed : proposed + L"_" + std::to_wstring(number);
+        if (CreateDirectoryW(tried.c_str(), nullptr))
+            return tried;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    return {};
+}
+
+} // namespace
+
+bool BackupSet::begin(RunFolder& run) {
+    if (!run.created) {
+        std::wstring tried;
+        const std::wstring created = createOwnRunFolder(run.path, tried);
+        if (created.empty()) {
+            RunLog::writeLine(L"バックアップフォルダを作成できません: " + tried);
+            return false;
+        }
+        run = {created, true};
+    }
+    runFolder = run.path;
+    return true;
 }
 
 bool BackupSet::addFiles(const std::wstring& label, const std::vector<std::wstring>& files) {
     const std::wstring targetFolder = joinPath(runFolder, label);
-    if (!createTargetFolder(targetFolder)) {
+    if (!createDirectoryTree(targetFolder)) {
         RunLog::writeLine(label + L": バックアップフォルダを作成できません: " + targetFolder);
         return false;
     }

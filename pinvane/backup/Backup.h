@@ -15,11 +15,21 @@ struct BackupEntry {
     bool existed = false;
 };
 
+// The run's backup folder, shared by the browsers of one run. makeBackupFolderPath
+// proposes the path; the run's first begin creates it as a new folder, taking
+// "_2", "_3", ... after the name while another run already owns that folder, and
+// records what it created here.
+struct RunFolder {
+    std::wstring path;
+    bool created = false;
+};
+
 // One browser's backup: copies of every file its edits may change, so that a
 // failed edit can put the whole browser back.
 class BackupSet {
 public:
-    bool begin(const std::wstring& runFolder);
+    // Creates the run folder on the run's first call; later calls share it.
+    bool begin(RunFolder& run);
     // Copies the target's files into <run folder>\<label>; stops at the first
     // copy that fails.
     bool addFiles(const std::wstring& label, const std::vector<std::wstring>& files);

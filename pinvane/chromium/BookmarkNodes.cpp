@@ -44,3 +44,20 @@ JsonValue makeUrlNode(JsonDocument& document, int64_t id, const BookmarkSpec& bo
     set("url", bookmark.url);
     return node;
 }
+
+JsonValue makeFolderNode(JsonDocument& document, int64_t id, std::string_view title) {
+    JsonValue node = JsonValue::object();
+    const auto set = [&](const char* name, std::string_view text) {
+        document.setMember(node, name, document.makeString(text));
+    };
+    const std::string now = chromiumTimeNow();
+    document.setMember(node, "children", JsonValue::array());
+    set("date_added", now);
+    set("date_last_used", "0");
+    set("date_modified", now);
+    set("guid", randomGuidText());
+    set("id", std::to_string(id));
+    set("name", title);
+    set("type", "folder");
+    return node;
+}

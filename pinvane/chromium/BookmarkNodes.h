@@ -14,3 +14,6 @@ std::string randomGuidText();
 
 // The seven members of a new Chromium URL node, in the order Chromium writes them.
 JsonValue makeUrlNode(JsonDocument& document, int64_t id, const BookmarkSpec& bookmark);
+
+// A new, empty Chromium folder node, its members in the order Chromium writes them.
+JsonValue makeFolderNode(JsonDocument& document, int64_t id, std::string_view title);

@@ -3,8 +3,10 @@
 #include "pinvane/chromium/BookmarkNodes.h"
 #include "pinvane/json/JsonParser.h"
 #include "pinvane/support/Files.h"
+#include "pinvane/support/PlainText.h"
 #include "pinvane/support/Text.h"
 
+#include <cstdint>
 #include <limits>
 #include <string_view>
 #include <unordered_map>
@@ -61,12 +63,27 @@ size_t insertionIndex(const JsonValue& children, InsertPosition position) {
 
 // A matched node. Inserting into the bar's children moves its direct children, so those
 // are held by position and resolved on use; every other node keeps its address for the
-// whole call (only the bar's children array is ever inserted into).
+// whole call: only the bar's children array is inserted into while matches are in use,
+// and what goes into folders waits aside until the end.
 struct NodeRef {
-    enum class Where : uint8_t { Fixed, BarOriginal, BarAdded };
+    enum class Where : uint8_t { Fixed, BarOriginal, BarAdded, FolderPending };
     Where where = Where::Fixed;
     JsonValue* node = nullptr;
-    size_t slot = 0; // BarOriginal: index before any insertion; BarAdded: order of addition
+    size_t slot = 0; // BarOriginal: index before any insertion; BarAdded: order of addition;
+                     // FolderPending: the folder's entry in the pending list
+    size_t item = 0; // FolderPending: the node's place among that folder's new children
+};
+
+bool isFolderNamed(const JsonValue& node, std::string_view title) {
+    return hasText(node, "type", "folder") && hasText(node, "name", title);
+}
+
+// New bookmarks for one folder on the bar, appended to its children at the end.
+struct PendingFolder {
+    std::string_view title;
+    NodeRef folder; // BarOriginal or BarAdded
+    bool existed = false;
+    std::vector<JsonValue> children;
 };
 
 // The configured titles and their URL nodes in document order, built in one walk so that
@@ -154,8 +171,8 @@ EditReport addToChromiumBookmarks(const std::wstring& filePath,
     std::string text;
     if (!readFileBytes(filePath, text))
         return fail(L"Bookmarks を読み込めません");
-    if (text.starts_with("\xEF\xBB\xBF"))
-        text.erase(0, 3);
+    if (const size_t bom = text.size() - withoutUtf8Bom(text).size())
+        text.erase(0, bom);
 
     // The document's strings are views of text: it stays as it is until the end.
     JsonDocument document;
@@ -185,15 +202,49 @@ EditReport addToChromiumBookmarks(const std::wstring& filePath,
 
     const size_t start = insertionIndex(barChildren(), position);
     size_t addedCount = 0;
+    std::vector<PendingFolder> pending;
     const auto resolve = [&](const NodeRef& ref) -> JsonValue& {
         switch (ref.where) {
         case NodeRef::Where::BarOriginal:
             return barChildren().items()[ref.slot < start ? ref.slot : ref.slot + addedCount];
         case NodeRef::Where::BarAdded:
             return barChildren().items()[start + ref.slot];
+        case NodeRef::Where::FolderPending:
+            return pending[ref.slot].children[ref.item];
         default:
             return *ref.node;
         }
+    };
+    const auto refOfBarIndex = [&](size_t index) -> NodeRef {
+        if (index < start)
+            return {NodeRef::Where::BarOriginal, nullptr, index};
+        if (index < start + addedCount)
+            return {NodeRef::Where::BarAdded, nullptr, index - start};
+        return {NodeRef::Where::BarOriginal, nullptr, index - addedCount};
+    };
+    // The pending entry of the folder of that title on the bar: the first one there, or a
+    // new one made in the slot a new bookmark would take.
+    constexpr size_t noFolder = SIZE_MAX;
+    const auto folderFor = [&](std::string_view title) -> size_t {
+        for (size_t i = 0; i < pending.size(); ++i)
+            if (pending[i].title == title)
+                return i;
+        const auto items = barChildren().items();
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (isFolderNamed(items[i], title)) {
+                const JsonValue* children = items[i].findMember("children");
+                if (children && children->kind() != JsonKind::Array)
+                    return noFolder;
+                pending.push_back({title, refOfBarIndex(i), true, {}});
+                return pending.size() - 1;
+            }
+        }
+        document.insertItem(barChildren(), start + addedCount,
+                            makeFolderNode(document, ++largestId, title));
+        pending.push_back({title, {NodeRef::Where::BarAdded, nullptr, addedCount}, false, {}});
+        ++addedCount;
+        report.actions.push_back({BookmarkActionKind::FolderCreated, std::string(title)});
+        return pending.size() - 1;
     };
 
     TitleIndex index(bookmarks);
@@ -204,17 +255,33 @@ EditReport addToChromiumBookmarks(const std::wstring& filePath,
     for (const BookmarkSpec& bookmark : bookmarks) {
         std::vector<NodeRef>& matches = index.of(bookmark.title);
         if (matches.empty()) {
-            if (largestId == std::numeric_limits<int64_t>::max())
+            // A new folder takes an id of its own as well.
+            const int64_t idsNeeded = bookmark.folder.empty() ? 1 : 2;
+            if (largestId > std::numeric_limits<int64_t>::max() - idsNeeded)
                 return fail(L"ブックマークの id が上限に達しているため追加できません: " +
                             utf8ToWide(bookmark.title));
-            ++largestId;
+            changed = true;
+            if (!bookmark.folder.empty()) {
+                const size_t folder = folderFor(bookmark.folder);
+                if (folder == noFolder)
+                    return fail(L"フォルダー " + utf8ToWide(bookmark.folder) +
+                                L" の children が配列ではないため変更しません");
+                added = added || !pending[folder].existed;
+                std::vector<JsonValue>& children = pending[folder].children;
+                children.push_back(makeUrlNode(document, ++largestId, bookmark));
+                matches.push_back(
+                    {NodeRef::Where::FolderPending, nullptr, folder, children.size() - 1});
+                report.actions.push_back(
+                    {BookmarkActionKind::Added, bookmark.title, bookmark.url, {}, bookmark.folder});
+                continue;
+            }
             document.insertItem(barChildren(), start + addedCount,
-                                makeUrlNode(document, largestId, bookmark));
+                                makeUrlNode(document, ++largestId, bookmark));
             // A title without matches so far has exactly this node as its match from now on.
             matches.push_back({NodeRef::Where::BarAdded, nullptr, addedCount});
             ++addedCount;
-            report.actions.push_back({BookmarkActionKind::Added, bookmark.title, bookmark.url, {}});
-            changed = added = true;
+            report.actions.push_back({BookmarkActionKind::Added, bookmark.title, bookmark.url});
+            added = true;
             continue;
         }
         for (const NodeRef& ref : matches) {
@@ -234,6 +301,17 @@ EditReport addToChromiumBookmarks(const std::wstring& filePath,
     if (!changed)
         return report;
 
+    // Matches are no longer needed: the folders' children may move now.
+    for (PendingFolder& folder : pending) {
+        JsonValue& node = resolve(folder.folder);
+        if (!node.findMember("children"))
+            document.setMember(node, "children", JsonValue::array());
+        JsonValue* children = node.findMember("children");
+        for (JsonValue& child : folder.children)
+            document.appendItem(*children, std::move(child));
+        if (folder.existed)
+            document.setMember(node, "date_modified", document.makeString(chromiumTimeNow()));
+    }
     if (added)
         document.setMember(*bar, "date_modified", document.makeString(chromiumTimeNow()));
     root.removeMember("checksum");

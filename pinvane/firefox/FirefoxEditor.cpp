@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <map>
 
 namespace {
 
@@ -43,30 +44,66 @@ int32_t firstPosition(const PlacesContext& context, int64_t parent, InsertPositi
     return countLeadingFolders(context, parent);
 }
 
+// Where new bookmarks go: the toolbar's next insertion slot, or the end of a folder on it.
+struct Destination {
+    int64_t parent = 0;
+    int32_t position = 0;
+};
+
+class ToolbarSlots {
+public:
+    ToolbarSlots(const PlacesContext& context, int64_t toolbar, int32_t firstPosition)
+        : context(context), toolbar(toolbar), next(firstPosition) {}
+
+    // A folder missing from the toolbar is made once, in the slot a new bookmark would take.
+    Destination reserve(const std::string& folder, std::vector<BookmarkAction>& actions) {
+        if (folder.empty())
+            return {toolbar, next++};
+        int64_t& id = folders[folder];
+        if (id == 0)
+            id = findChildFolder(context, toolbar, folder);
+        if (id == 0) {
+            id = insertFolder(context, toolbar, next++, folder);
+            actions.push_back({BookmarkActionKind::FolderCreated, folder});
+        }
+        return {id, countChildren(context, id)};
+    }
+
+private:
+    const PlacesContext& context;
+    int64_t toolbar;
+    int32_t next;
+    std::map<std::string, int64_t> folders;
+};
+
 // matches: the bookmarks of this title as the database holds them now; kept so for the
 // later entries of the same title.
-void addOne(const PlacesContext& context, const BookmarkSpec& bookmark, int64_t parent,
-            int32_t& position, std::vector<BookmarkMatch>& matches,
-            std::vector<BookmarkAction>& actions) {
+void addOne(const PlacesContext& context, const BookmarkSpec& bookmark, ToolbarSlots& slots,
+            std::vector<BookmarkMatch>& matches, std::vector<BookmarkAction>& actions) {
     if (matches.empty()) {
+        const Destination destination = slots.reserve(bookmark.folder, actions);
         const int64_t place = findOrInsertPlace(context, bookmark.url, bookmark.title);
-        const int64_t id = insertToolbarBookmark(context, parent, position, place, bookmark.title);
+        const int64_t id = insertToolbarBookmark(context, destination.parent, destination.position,
+                                                 place, bookmark.title);
         matches.push_back({id, place});
-        actions.push_back({BookmarkActionKind::Added, bookmark.title, bookmark.url, {}});
-        ++position;
+        actions.push_back(
+            {BookmarkActionKind::Added, bookmark.title, bookmark.url, {}, bookmark.folder});
         return;
     }
     for (BookmarkMatch& match : matches) {
         std::string current = placeUrlById(context, match.fk);
         if (current == bookmark.url) {
-            actions.push_back({BookmarkActionKind::Unchanged, bookmark.title, bookmark.url, {}});
+            actions.push_back({BookmarkActionKind::Unchanged, bookmark.title, bookmark.url});
             continue;
         }
         const int64_t place = findOrInsertPlace(context, bookmark.url, bookmark.title);
         replaceBookmarkPlace(context, match.id, match.fk, place);
         match.fk = place;
-        actions.push_back(
-            {BookmarkActionKind::UrlReplaced, bookmark.title, bookmark.url, std::move(current)});
+        actions.push_back({BookmarkActionKind::UrlReplaced,
+                           bookmark.title,
+                           bookmark.url,
+                           std::move(current),
+                           {}});
     }
 }
 
@@ -93,12 +130,11 @@ EditReport addFirefoxBookmarks(const std::wstring& databasePath,
         execOrRaise(db, "BEGIN IMMEDIATE");
         inTransaction = true;
         const PlacesContext context = probePlacesSchema(db, currentMicros());
-        const int64_t parent = findToolbarFolderId(context);
-        int32_t next = firstPosition(context, parent, position);
+        const int64_t toolbar = findToolbarFolderId(context);
+        ToolbarSlots slots(context, toolbar, firstPosition(context, toolbar, position));
         TitleMatches matches = findBookmarksByTitles(context, bookmarks);
         for (const BookmarkSpec& bookmark : bookmarks)
-            addOne(context, bookmark, parent, next, matches.find(bookmark.title)->second,
-                   report.actions);
+            addOne(context, bookmark, slots, matches.find(bookmark.title)->second, report.actions);
         execOrRaise(db, mode == EditMode::Apply ? "COMMIT" : "ROLLBACK");
         inTransaction = false;
         return report;

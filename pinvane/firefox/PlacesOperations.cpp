@@ -127,16 +127,32 @@ int64_t findOrInsertPlace(const PlacesContext& context, const std::string& url,
     return sqlite3_last_insert_rowid(context.connection);
 }
 
+namespace {
+
+void makeRoomAt(const PlacesContext& context, int64_t parent, int32_t position) {
+    PlacesStatement shift =
+        prepareStatement(context.connection, "UPDATE moz_bookmarks SET position = position + 1 "
+                                             "WHERE parent = ?1 AND position >= ?2");
+    shift.bindInt64(1, parent);
+    shift.bindInt64(2, position);
+    shift.step();
+}
+
+// A parent whose children changed is modified, and counts once more for sync.
+void touchParent(const PlacesContext& context, int64_t parent) {
+    PlacesStatement touch = prepareStatement(
+        context.connection, "UPDATE moz_bookmarks SET lastModified = ?1, syncChangeCounter = "
+                            "syncChangeCounter + 1 WHERE id = ?2");
+    touch.bindInt64(1, context.nowMicros);
+    touch.bindInt64(2, parent);
+    touch.step();
+}
+
+} // namespace
+
 int64_t insertToolbarBookmark(const PlacesContext& context, int64_t parent, int32_t position,
                               int64_t placeId, const std::string& title) {
-    {
-        PlacesStatement shift =
-            prepareStatement(context.connection, "UPDATE moz_bookmarks SET position = position + 1 "
-                                                 "WHERE parent = ?1 AND position >= ?2");
-        shift.bindInt64(1, parent);
-        shift.bindInt64(2, position);
-        shift.step();
-    }
+    makeRoomAt(context, parent, position);
     {
         PlacesStatement insert = prepareStatement(
             context.connection,
@@ -153,13 +169,36 @@ int64_t insertToolbarBookmark(const PlacesContext& context, int64_t parent, int3
     }
     const int64_t bookmarkId = sqlite3_last_insert_rowid(context.connection);
     adjustForeignCount(context, placeId, +1);
-    PlacesStatement touch = prepareStatement(
-        context.connection, "UPDATE moz_bookmarks SET lastModified = ?1, syncChangeCounter = "
-                            "syncChangeCounter + 1 WHERE id = ?2");
-    touch.bindInt64(1, context.nowMicros);
-    touch.bindInt64(2, parent);
-    touch.step();
+    touchParent(context, parent);
     return bookmarkId;
+}
+
+int64_t findChildFolder(const PlacesContext& context, int64_t parent, const std::string& title) {
+    PlacesStatement statement =
+        prepareStatement(context.connection, "SELECT id FROM moz_bookmarks WHERE parent = ?1 AND "
+                                             "type = 2 AND title = ?2 ORDER BY position LIMIT 1");
+    statement.bindInt64(1, parent);
+    statement.bindText(2, title);
+    return statement.step() ? statement.columnInt64(0) : 0;
+}
+
+int64_t insertFolder(const PlacesContext& context, int64_t parent, int32_t position,
+                     const std::string& title) {
+    makeRoomAt(context, parent, position);
+    // syncStatus 1 (new) and one change to upload: a folder Firefox itself has just made.
+    PlacesStatement insert = prepareStatement(
+        context.connection,
+        "INSERT INTO moz_bookmarks (type, fk, parent, position, title, dateAdded, lastModified, "
+        "guid, syncStatus, syncChangeCounter) VALUES (2, NULL, ?1, ?2, ?3, ?4, ?4, ?5, 1, 1)");
+    insert.bindInt64(1, parent);
+    insert.bindInt64(2, position);
+    insert.bindText(3, title);
+    insert.bindInt64(4, context.nowMicros);
+    insert.bindText(5, newPlacesGuid());
+    insert.step();
+    const int64_t id = sqlite3_last_insert_rowid(context.connection);
+    touchParent(context, parent);
+    return id;
 }
 
 void replaceBookmarkPlace(const PlacesContext& context, int64_t bookmarkId, int64_t oldPlaceId,

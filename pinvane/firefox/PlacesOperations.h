@@ -44,5 +44,10 @@ int64_t findOrInsertPlace(const PlacesContext& context, const std::string& url,
 // The new bookmark's id.
 int64_t insertToolbarBookmark(const PlacesContext& context, int64_t parent, int32_t position,
                               int64_t placeId, const std::string& title);
+// The first folder of that title directly in parent, by position; 0 when there is none.
+int64_t findChildFolder(const PlacesContext& context, int64_t parent, const std::string& title);
+// A new empty folder at position in parent, as Firefox makes a local one; returns its id.
+int64_t insertFolder(const PlacesContext& context, int64_t parent, int32_t position,
+                     const std::string& title);
 void replaceBookmarkPlace(const PlacesContext& context, int64_t bookmarkId, int64_t oldPlaceId,
                           int64_t newPlaceId);

@@ -21,9 +21,7 @@ bool isChromiumProfileName(const std::wstring& name) {
 
 void enumerateChromiumProfiles(const std::wstring& displayName, const std::wstring& userDataDir,
                                ProfileTargetList& targets) {
-    const DWORD folderAttributes = GetFileAttributesW(userDataDir.c_str());
-    if (folderAttributes == INVALID_FILE_ATTRIBUTES ||
-        !(folderAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (!isExistingDirectory(userDataDir)) {
         RunLog::writeLine(displayName + L": 未インストールのためスキップ");
         return;
     }
@@ -33,8 +31,7 @@ void enumerateChromiumProfiles(const std::wstring& displayName, const std::wstri
         if (!isChromiumProfileName(name))
             continue;
         const std::wstring bookmarksPath = joinPath(joinPath(userDataDir, name), L"Bookmarks");
-        const DWORD attributes = GetFileAttributesW(bookmarksPath.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        if (!isExistingFile(bookmarksPath))
             continue;
         targets.push_back(
             {TargetFormat::ChromiumBookmarks, displayName + L"(" + name + L")", bookmarksPath});

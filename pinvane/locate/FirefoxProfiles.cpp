@@ -1,6 +1,7 @@
 #include "pinvane/locate/FirefoxProfiles.h"
 
 #include "pinvane/support/Files.h"
+#include "pinvane/support/PlainText.h"
 #include "pinvane/support/RunLog.h"
 #include "pinvane/support/Text.h"
 
@@ -9,30 +10,6 @@
 #include <algorithm>
 
 namespace {
-
-template <typename Char> Char lowerAscii(Char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<Char>(c - 'A' + 'a') : c;
-}
-
-std::string lowered(std::string text) {
-    for (char& c : text)
-        c = lowerAscii(c);
-    return text;
-}
-
-bool equalsIgnoringCase(const std::wstring& a, const std::wstring& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](wchar_t x, wchar_t y) { return lowerAscii(x) == lowerAscii(y); });
-}
-
-std::string trimmed(const std::string& text) {
-    const char* blanks = " \t\r\n";
-    const size_t first = text.find_first_not_of(blanks);
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
 
 // "profile" followed by one or more digits, already lowered.
 bool isProfileSection(const std::string& name) {
@@ -45,7 +22,7 @@ bool isProfileSection(const std::string& name) {
 
 void appendUnique(std::vector<std::wstring>& folders, const std::wstring& folder) {
     for (const std::wstring& known : folders) {
-        if (equalsIgnoringCase(known, folder))
+        if (equalsIgnoringAsciiCase(known, folder))
             return;
     }
     folders.push_back(folder);
@@ -55,18 +32,18 @@ class ProfilesIniReader {
 public:
     explicit ProfilesIniReader(const std::wstring& dataFolder) : dataFolder(dataFolder) {}
 
-    void readLine(const std::string& rawLine) {
-        const std::string line = trimmed(rawLine);
+    void readLine(std::string_view rawLine) {
+        const std::string line = trimBlanks(rawLine);
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
             finishProfile();
-            inProfile = isProfileSection(lowered(line.substr(1, line.size() - 2)));
+            inProfile = isProfileSection(lowerAsciiText(line.substr(1, line.size() - 2)));
             return;
         }
         const size_t equals = line.find('=');
         if (equals == std::string::npos || !inProfile)
             return;
-        const std::string key = lowered(trimmed(line.substr(0, equals)));
-        const std::string value = trimmed(line.substr(equals + 1));
+        const std::string key = lowerAsciiText(trimBlanks(line.substr(0, equals)));
+        const std::string value = trimBlanks(line.substr(equals + 1));
         if (key == "path")
             path = value;
         else if (key == "isrelative")
@@ -111,7 +88,7 @@ std::wstring profileName(const std::wstring& folder) {
 
 bool labelTaken(const ProfileTargetList& targets, const std::wstring& label) {
     return std::any_of(targets.begin(), targets.end(), [&](const ProfileTarget& target) {
-        return equalsIgnoringCase(target.label, label);
+        return equalsIgnoringAsciiCase(target.label, label);
     });
 }
 
@@ -128,33 +105,21 @@ std::vector<std::wstring> listFirefoxProfileFolders(const std::wstring& dataFold
     std::string content;
     if (!readFileBytes(joinPath(dataFolder, L"profiles.ini"), content))
         return listProfilesSubfolders(dataFolder);
-    if (content.size() >= 3 && content.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        content.erase(0, 3);
-
     ProfilesIniReader reader(dataFolder);
-    size_t start = 0;
-    for (;;) {
-        const size_t end = content.find('\n', start);
-        reader.readLine(content.substr(start, end == std::string::npos ? end : end - start));
-        if (end == std::string::npos)
-            break;
-        start = end + 1;
-    }
+    forEachLine(withoutUtf8Bom(content),
+                [&reader](std::string_view line) { reader.readLine(line); });
     return reader.finish();
 }
 
 void enumerateFirefoxProfiles(const std::wstring& dataFolder, ProfileTargetList& targets) {
-    const DWORD attributes = GetFileAttributesW(dataFolder.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (!isExistingDirectory(dataFolder)) {
         RunLog::writeLine(L"Firefox: 未インストールのためスキップ");
         return;
     }
     const size_t before = targets.size();
     for (const std::wstring& folder : listFirefoxProfileFolders(dataFolder)) {
         const std::wstring database = joinPath(folder, L"places.sqlite");
-        const DWORD fileAttributes = GetFileAttributesW(database.c_str());
-        if (fileAttributes == INVALID_FILE_ATTRIBUTES ||
-            (fileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (!isExistingFile(database)) {
             RunLog::writeLine(L"Firefox: places.sqlite が見つかりません（スキップ）: " + folder);
             continue;
         }

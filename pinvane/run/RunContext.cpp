@@ -2,6 +2,7 @@
 
 #include "pinvane/locate/UserDataDir.h"
 #include "pinvane/support/BrowserTable.h"
+#include "pinvane/support/Files.h"
 #include "pinvane/support/RunLog.h"
 #include "pinvane/support/Text.h"
 
@@ -19,6 +20,7 @@ void applyCommandLine(const std::vector<std::wstring>& arguments, RunContext& co
     static const std::wstring chromeOption = L"--chrome-dir=";
     static const std::wstring edgeOption = L"--edge-dir=";
     static const std::wstring firefoxOption = L"--firefox-dir=";
+    static const std::wstring dataOption = L"--data-dir=";
     for (const std::wstring& argument : arguments) {
         if (argument.starts_with(chromeOption))
             context.chromeUserDataDir = argument.substr(chromeOption.size());
@@ -26,6 +28,8 @@ void applyCommandLine(const std::vector<std::wstring>& arguments, RunContext& co
             context.edgeUserDataDir = argument.substr(edgeOption.size());
         else if (argument.starts_with(firefoxOption))
             context.firefoxDir = argument.substr(firefoxOption.size());
+        else if (argument.starts_with(dataOption))
+            context.dataFolder = argument.substr(dataOption.size());
         else if (argument == L"--no-process-check")
             context.processCheck = false;
         else if (argument == L"--no-dialog")
@@ -37,14 +41,27 @@ void applyCommandLine(const std::vector<std::wstring>& arguments, RunContext& co
     }
 }
 
-RunContext startRun(const std::vector<std::wstring>& arguments) {
+namespace {
+
+// The executable's folder unless --data-dir names another, which is created when
+// missing.
+bool settleDataFolder(RunContext& context) {
+    if (context.dataFolder.empty()) {
+        context.dataFolder = context.exeFolder;
+        return true;
+    }
+    context.dataFolder = expandEnvironmentText(context.dataFolder);
+    return !context.dataFolder.empty() && createDirectoryTree(context.dataFolder) &&
+           isExistingDirectory(context.dataFolder);
+}
+
+} // namespace
+
+std::optional<RunContext> startRun(const std::vector<std::wstring>& arguments) {
     RunContext context;
     wchar_t modulePath[1040] = {};
     GetModuleFileNameW(nullptr, modulePath, 1040);
     context.exeFolder = folderOfModulePath(modulePath);
-
-    context.logPath = joinPath(context.exeFolder, L"Pinvane.log");
-    RunLog::open(context.logPath);
 
     context.settingsPath = joinPath(context.exeFolder, L"Pinvane.ini");
     context.localAppData = getEnvironmentText(L"LOCALAPPDATA");
@@ -53,6 +70,11 @@ RunContext startRun(const std::vector<std::wstring>& arguments) {
     context.processCheck = true;
 
     applyCommandLine(arguments, context);
+
+    if (!settleDataFolder(context))
+        return std::nullopt;
+    RunLog::open(joinPath(context.dataFolder, L"Pinvane.log"));
+    context.logPath = RunLog::path();
     // First, so that a reader of the log knows at once that nothing was changed.
     if (context.preview)
         RunLog::writeLine(L"プレビュー: ブラウザーを閉じず、ファイルを変更しません");

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 struct RunContext {
     std::wstring exeFolder;
+    // Holds the log and the Backup folder: exeFolder, or the --data-dir folder.
+    std::wstring dataFolder;
     std::wstring logPath;
     std::wstring settingsPath;
     std::wstring localAppData;
@@ -24,6 +27,7 @@ std::wstring folderOfModulePath(const std::wstring& modulePath);
 // to dialogsEnabled. Case-sensitive; the last occurrence wins.
 void applyCommandLine(const std::vector<std::wstring>& arguments, RunContext& context);
 
-// Start-up: finds the executable's folder, empties and opens the run log, reads
-// the command line and the environment and settles the browser folders.
-RunContext startRun(const std::vector<std::wstring>& arguments);
+// Start-up: finds the executable's folder, reads the command line, empties and
+// opens the run log, reads the environment and settles the browser folders.
+// Nothing when the --data-dir folder cannot be created: there is no log then.
+std::optional<RunContext> startRun(const std::vector<std::wstring>& arguments);

@@ -40,7 +40,7 @@ std::vector<std::wstring> backupFilesOf(const ProfileTarget& target) {
     return {target.filePath};
 }
 
-bool backUp(BackupSet& backup, const std::wstring& runFolder, const ProfileTargetList& targets) {
+bool backUp(BackupSet& backup, RunFolder& runFolder, const ProfileTargetList& targets) {
     if (!backup.begin(runFolder))
         return false;
     for (const ProfileTarget& target : targets)
@@ -74,7 +74,8 @@ bool editAll(const ProfileTargetList& targets, const Settings& settings, EditMod
 } // namespace
 
 std::wstring buildSummaryText(const std::vector<FailureRecord>& failures, bool japanese,
-                              const std::wstring& runFolder, bool preview) {
+                              const std::wstring& runFolder, const std::wstring& logName,
+                              bool preview) {
     std::wstring text;
     if (preview)
         text = japanese ? L"プレビューの結果です。何も変更していません。\r\n\r\n"
@@ -95,8 +96,8 @@ std::wstring buildSummaryText(const std::vector<FailureRecord>& failures, bool j
                   L"manually from the backup in this folder.\r\n";
         text += runFolder;
     }
-    text += japanese ? L"\r\n\r\n詳細は Pinvane.log を確認してください。"
-                     : L"\r\n\r\nSee Pinvane.log for details.";
+    text += japanese ? L"\r\n\r\n詳細は " + logName + L" を確認してください。"
+                     : L"\r\n\r\nSee " + logName + L" for details.";
     return text;
 }
 
@@ -104,8 +105,14 @@ namespace {
 
 int runBrowsers(const RunContext& context) {
     Settings settings;
-    if (!loadSettings(context.settingsPath, settings)) {
+    const SettingsLoad load = loadSettings(context.settingsPath, settings);
+    if (load.status == SettingsStatus::Unreadable) {
         RunLog::writeLine(L"設定ファイルを読み込めません: " + context.settingsPath);
+        return 2;
+    }
+    if (load.status == SettingsStatus::NotUtf8) {
+        RunLog::writeLine(L"設定ファイルが UTF-8 ではありません（" +
+                          std::to_wstring(load.notUtf8Line) + L" 行目）: " + context.settingsPath);
         return 2;
     }
     if (settings.bookmarks.empty()) {
@@ -130,7 +137,7 @@ int runBrowsers(const RunContext& context) {
     enumerateChromiumProfiles(L"Chrome", context.chromeUserDataDir, browsers[1].targets);
     enumerateFirefoxProfiles(context.firefoxDir, browsers[2].targets);
 
-    const std::wstring runFolder = makeBackupFolderPath(joinPath(context.exeFolder, L"Backup"));
+    RunFolder runFolder{makeBackupFolderPath(joinPath(context.dataFolder, L"Backup"))};
 
     bool anyTargets = false;
     std::vector<FailureRecord> failures;
@@ -175,8 +182,9 @@ int runBrowsers(const RunContext& context) {
         RunLog::writeLine(L"完了");
         return 0;
     }
-    const std::wstring summary =
-        buildSummaryText(failures, context.japaneseUi, runFolder, context.preview);
+    const std::wstring summary = buildSummaryText(
+        failures, context.japaneseUi, runFolder.path,
+        context.logPath.substr(context.logPath.find_last_of(L"\\/") + 1), context.preview);
     RunLog::writeLine(L"完了（失敗あり）");
     if (dialogsEnabled)
         MessageBoxW(nullptr, summary.c_str(), L"Pinvane",

@@ -16,5 +16,8 @@ struct FailureRecord {
 // A whole run; the result is the process exit code (0-3).
 int runPinvane(const RunContext& context);
 
+// `logName` is the file name of the run's log, which is not Pinvane.log while
+// another run holds that.
 std::wstring buildSummaryText(const std::vector<FailureRecord>& failures, bool japanese,
-                              const std::wstring& runFolder, bool preview = false);
+                              const std::wstring& runFolder,
+                              const std::wstring& logName = L"Pinvane.log", bool preview = false);

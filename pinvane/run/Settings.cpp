@@ -4,25 +4,9 @@
 #include "pinvane/support/RunLog.h"
 #include "pinvane/support/Text.h"
 
+#include <algorithm>
+
 namespace {
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-bool isAsciiLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-char lowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string lowerAsciiText(std::string text) {
-    for (char& c : text)
-        c = lowerAscii(c);
-    return text;
-}
 
 bool isSettingsSection(const std::string& name) {
     return lowerAsciiText(name) == "settings";
@@ -59,6 +43,7 @@ struct SectionState {
     std::string name; // empty before the first header
     std::string title;
     std::string url;
+    std::string folder;
 };
 
 void closeSection(const SectionState& section, Settings& settings) {
@@ -69,7 +54,15 @@ void closeSection(const SectionState& section, Settings& settings) {
                           L"] は Title と Url の両方が必要です。無視します");
         return;
     }
-    settings.bookmarks.push_back({section.title, normalizeBookmarkUrl(section.url)});
+    std::string url = normalizeBookmarkUrl(windowsPathToFileUrl(section.url));
+    // The browsers drop such a bookmark when they load the file: refuse it here, visibly.
+    if (!isAbsoluteUrl(url)) {
+        RunLog::writeLine(L"設定: [" + utf8ToWide(section.name) +
+                          L"] の Url は絶対 URL ではありません。無視します: " +
+                          utf8ToWide(section.url));
+        return;
+    }
+    settings.bookmarks.push_back({section.title, std::move(url), section.folder});
 }
 
 void applyKey(const std::string& key, const std::string& value, SectionState& section,
@@ -90,9 +83,11 @@ void applyKey(const std::string& key, const std::string& value, SectionState& se
         section.title = value;
     else if (key == "url")
         section.url = value;
+    else if (key == "folder")
+        section.folder = value;
 }
 
-void handleLine(const std::string& rawLine, SectionState& section, Settings& settings) {
+void handleLine(std::string_view rawLine, SectionState& section, Settings& settings) {
     const std::string line = trimBlanks(rawLine);
     if (line.empty() || line.front() == ';' || line.front() == '#')
         return;
@@ -103,6 +98,7 @@ void handleLine(const std::string& rawLine, SectionState& section, Settings& set
             section.name = "(無名)";
         section.title.clear();
         section.url.clear();
+        section.folder.clear();
         return;
     }
     const size_t equals = line.find('=');
@@ -114,27 +110,65 @@ void handleLine(const std::string& rawLine, SectionState& section, Settings& set
 
 } // namespace
 
-bool loadSettings(const std::wstring& path, Settings& settings) {
+SettingsLoad loadSettings(const std::wstring& path, Settings& settings) {
     std::string content;
     if (!readFileBytes(path, content))
-        return false;
+        return {SettingsStatus::Unreadable, 0};
+    // Read as UTF-8, a file saved in the ANSI code page or as UTF-16 would deploy
+    // garbled titles to every profile.
+    if (const size_t line = firstLineNotUtf8(withoutUtf8Bom(content)))
+        return {SettingsStatus::NotUtf8, line};
     parseSettingsText(content, settings);
-    return true;
+    return {SettingsStatus::Loaded, 0};
 }
 
 void parseSettingsText(const std::string& content, Settings& settings) {
-    size_t start = content.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     SectionState section;
-    for (;;) {
-        const size_t end = content.find('\n', start);
-        if (end == std::string::npos) {
-            handleLine(content.substr(start), section, settings);
-            break;
-        }
-        handleLine(content.substr(start, end - start), section, settings);
-        start = end + 1;
-    }
+    forEachLine(withoutUtf8Bom(content),
+                [&](std::string_view line) { handleLine(line, section, settings); });
     closeSection(section, settings);
+}
+
+std::string windowsPathToFileUrl(const std::string& value) {
+    std::string url;
+    if (value.starts_with("\\\\"))
+        url = "file://" + value.substr(2);
+    else if (value.size() >= 3 && isAsciiLetter(value[0]) && value[1] == ':' &&
+             (value[2] == '\\' || value[2] == '/'))
+        url = "file:///" + value;
+    else
+        return value;
+    std::replace(url.begin(), url.end(), '\\', '/');
+    return url;
+}
+
+bool isAbsoluteUrl(const std::string& url) {
+    if (url.empty() || url.size() > 65536 || !isAsciiLetter(url[0]))
+        return false;
+    size_t colon = 1;
+    while (colon < url.size() &&
+           (isAsciiLetter(url[colon]) || (url[colon] >= '0' && url[colon] <= '9') ||
+            url[colon] == '+' || url[colon] == '-' || url[colon] == '.'))
+        ++colon;
+    if (colon == url.size() || url[colon] != ':')
+        return false;
+    const std::string scheme = lowerAsciiText(url.substr(0, colon));
+    if (scheme != "http" && scheme != "https" && scheme != "ftp" && scheme != "ws" &&
+        scheme != "wss")
+        return true;
+    // Browsers skip any number of slashes before the host of these schemes.
+    const size_t authority = url.find_first_not_of("/\\", colon + 1);
+    if (authority == std::string::npos)
+        return false;
+    const size_t authorityEnd = std::min(url.find_first_of("/\\?#", authority), url.size());
+    std::string_view host(url.data() + authority, authorityEnd - authority);
+    if (const size_t at = host.rfind('@'); at != std::string_view::npos)
+        host.remove_prefix(at + 1);
+    if (host.starts_with('[')) {
+        const size_t close = host.find(']');
+        return close != std::string_view::npos && close > 1;
+    }
+    return !host.substr(0, host.find(':')).empty();
 }
 
 std::string normalizeBookmarkUrl(const std::string& value) {
@@ -177,14 +211,4 @@ std::string normalizeBookmarkUrl(const std::string& value) {
     for (size_t i = hostStart; i < hostEnd; ++i)
         url[i] = lowerAscii(url[i]);
     return url;
-}
-
-std::string trimBlanks(const std::string& text) {
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && isBlank(text[begin]))
-        ++begin;
-    while (end > begin && isBlank(text[end - 1]))
-        --end;
-    return text.substr(begin, end - begin);
 }

@@ -1,6 +1,7 @@
 #include "pinvane/shutdown/RunningBrowsers.h"
 
 #include "common/UniqueHandle.h"
+#include "pinvane/support/PlainText.h"
 
 #include <windows.h>
 
@@ -11,19 +12,6 @@ namespace {
 ProcessLookup& lookupOverride() {
     static ProcessLookup lookup;
     return lookup;
-}
-
-wchar_t foldAscii(wchar_t c) {
-    return (c >= L'A' && c <= L'Z') ? wchar_t(c - L'A' + L'a') : c;
-}
-
-bool equalsIgnoringAsciiCase(const wchar_t* a, const std::wstring& b) {
-    size_t i = 0;
-    for (; a[i] != L'\0'; ++i) {
-        if (i == b.size() || foldAscii(a[i]) != foldAscii(b[i]))
-            return false;
-    }
-    return i == b.size();
 }
 
 ProcessIdList snapshotProcessIds(const std::wstring& imageName) {

@@ -5,21 +5,26 @@
 
 #include <windows.h>
 
-namespace {
-
 bool isExistingDirectory(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-} // namespace
+bool isExistingFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void createParentFolders(const std::wstring& path) {
+    const size_t separator = path.find_last_of(L"\\/");
+    if (separator != std::wstring::npos && separator != 0)
+        createDirectoryTree(path.substr(0, separator));
+}
 
 bool createDirectoryTree(const std::wstring& folder) {
     if (isExistingDirectory(folder))
         return true;
-    const size_t separator = folder.find_last_of(L"\\/");
-    if (separator != std::wstring::npos && separator != 0)
-        createDirectoryTree(folder.substr(0, separator));
+    createParentFolders(folder);
     if (CreateDirectoryW(folder.c_str(), nullptr))
         return true;
     return GetLastError() == ERROR_ALREADY_EXISTS;

@@ -55,3 +55,26 @@ std::wstring getEnvironmentText(const std::wstring& name) {
     value.resize(length);
     return value;
 }
+
+std::wstring expandEnvironmentText(const std::wstring& text) {
+    const DWORD size = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+    if (size == 0)
+        return {};
+    std::wstring expanded(size, L'\0');
+    const DWORD length = ExpandEnvironmentStringsW(text.c_str(), expanded.data(), size);
+    if (length == 0 || length > size)
+        return {};
+    expanded.resize(length - 1);
+    // What is still enclosed in % after the expansion names no set variable.
+    for (size_t open = expanded.find(L'%'); open != std::wstring::npos;) {
+        const size_t close = expanded.find(L'%', open + 1);
+        if (close == std::wstring::npos)
+            break;
+        const std::wstring name = expanded.substr(open + 1, close - open - 1);
+        if (!name.empty() && name.find_first_of(L"\\/") == std::wstring::npos &&
+            GetEnvironmentVariableW(name.c_str(), nullptr, 0) == 0)
+            return {};
+        open = close;
+    }
+    return expanded;
+}

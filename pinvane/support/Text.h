@@ -8,3 +8,7 @@ std::string wideToUtf8(const std::wstring& text);
 
 std::wstring joinPath(const std::wstring& folder, const std::wstring& name);
 std::wstring getEnvironmentText(const std::wstring& name);
+// The text with every %NAME% replaced by the variable's value, as Windows expands
+// it; empty when it names a variable that is not set, which Windows would leave
+// in place as a literal name.
+std::wstring expandEnvironmentText(const std::wstring& text);

@@ -1,4 +1,5 @@
 #include "pinvane/backup/Backup.h"
+#include "pinvane/support/Files.h"
 #include "pinvane/support/RunLog.h"
 #include "pinvane/support/Text.h"
 #include "tests/common/TestUtil.h"
@@ -24,11 +25,11 @@ class Backup : public ::testing::Test {
 protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root = scratchFolder(L"backup-" + utf8ToWide(info->name()));
-        RunLog::open(joinPath(root, L"Pinvane.log"));
+        root = scratchFolderWithLog(L"backup-" + utf8ToWide(info->name())).folder;
         profiles = joinPath(root, L"profiles");
         CreateDirectoryW(profiles.c_str(), nullptr);
         runFolder = joinPath(joinPath(root, L"Backup"), L"20250102_030405");
+        run = {runFolder};
     }
 
     // The log after its byte-order mark, one entry per line.
@@ -55,6 +56,7 @@ protected:
     }
 
     std::wstring root, profiles, runFolder;
+    RunFolder run;
 };
 
 std::wstring runFolderName(const SYSTEMTIME& t) {
@@ -102,11 +104,11 @@ TEST_F(Backup, LayoutForTwoBrowsersSharingOneRunFolder) {
     const std::wstring wal = profileFile(L"ff", L"places.sqlite-wal", "wal frames");
 
     BackupSet edge;
-    ASSERT_TRUE(edge.begin(runFolder));
+    ASSERT_TRUE(edge.begin(run));
     ASSERT_TRUE(edge.addFiles(L"Edge(Default)", {edge1}));
     ASSERT_TRUE(edge.addFiles(L"Edge(Profile 1)", {edge2}));
     BackupSet firefox;
-    ASSERT_TRUE(firefox.begin(runFolder));
+    ASSERT_TRUE(firefox.begin(run));
     ASSERT_TRUE(
         firefox.addFiles(L"Firefox(abc.default)", {places, places + L"-wal", places + L"-shm"}));
 
@@ -118,6 +120,8 @@ TEST_F(Backup, LayoutForTwoBrowsersSharingOneRunFolder) {
     EXPECT_FALSE(fileExists(ffFolder + L"\\places.sqlite-shm"));
 
     EXPECT_EQ(edge.folder(), runFolder);
+    EXPECT_EQ(firefox.folder(), runFolder);
+    EXPECT_TRUE(run.created);
     ASSERT_EQ(edge.entries().size(), 2u);
     EXPECT_EQ(edge.entries()[1].sourcePath, edge2);
     EXPECT_EQ(edge.entries()[1].backupPath, runFolder + L"\\Edge(Profile 1)\\Bookmarks");
@@ -141,7 +145,7 @@ TEST_F(Backup, RestorePutsBackEveryEntryAndDeletesNewCompanions) {
     const std::wstring first = profileFile(L"ff1", L"places.sqlite", placesBytes + "1");
     const std::wstring second = profileFile(L"ff2", L"places.sqlite", placesBytes + "2");
     BackupSet set;
-    ASSERT_TRUE(set.begin(runFolder));
+    ASSERT_TRUE(set.begin(run));
     ASSERT_TRUE(set.addFiles(L"Firefox(one)", {first, first + L"-wal", first + L"-shm"}));
     ASSERT_TRUE(set.addFiles(L"Firefox(two)", {second, second + L"-wal", second + L"-shm"}));
 
@@ -161,7 +165,7 @@ TEST_F(Backup, RestorePutsBackEveryEntryAndDeletesNewCompanions) {
 
 TEST_F(Backup, RestoreWithoutEntriesSucceeds) {
     BackupSet set;
-    ASSERT_TRUE(set.begin(runFolder));
+    ASSERT_TRUE(set.begin(run));
     EXPECT_TRUE(set.restore());
     EXPECT_EQ(logLines(), std::vector<std::wstring>{L"バックアップから元に戻しました"});
 }
@@ -173,7 +177,7 @@ TEST_F(Backup, RestoreFailureIsLoggedAndTheOtherFilesAreStillRestored) {
     const std::wstring other = profileFile(L"Profile 1", L"Bookmarks", edgeBookmarks);
     const std::wstring places = profileFile(L"ff", L"places.sqlite", placesBytes);
     BackupSet set;
-    ASSERT_TRUE(set.begin(runFolder));
+    ASSERT_TRUE(set.begin(run));
     ASSERT_TRUE(set.addFiles(L"Chrome(Default)", {locked}));
     ASSERT_TRUE(set.addFiles(L"Chrome(Profile 1)", {other}));
     ASSERT_TRUE(set.addFiles(L"Firefox(x)", {places, places + L"-wal", places + L"-shm"}));
@@ -213,7 +217,7 @@ TEST_F(Backup, CopyFailureStopsTheTargetAndKeepsEarlierCopies) {
     const std::wstring places = profileFile(L"ff", L"places.sqlite", placesBytes);
     const std::wstring wal = profileFile(L"ff", L"places.sqlite-wal", "wal");
     BackupSet set;
-    ASSERT_TRUE(set.begin(runFolder));
+    ASSERT_TRUE(set.begin(run));
     {
         ExclusiveOpen hold(wal);
         ASSERT_NE(hold.handle, INVALID_HANDLE_VALUE);
@@ -230,11 +234,13 @@ TEST_F(Backup, FolderFailures) {
     const std::wstring file = joinPath(root, L"not-a-folder");
     writeBytes(file, "x");
     BackupSet blocked;
-    EXPECT_FALSE(blocked.begin(file + L"\\20250102_030405"));
+    RunFolder underFile{file + L"\\20250102_030405"};
+    EXPECT_FALSE(blocked.begin(underFile));
+    EXPECT_FALSE(underFile.created);
 
     const std::wstring bookmarks = profileFile(L"Default", L"Bookmarks", chromeBookmarks);
     BackupSet set;
-    ASSERT_TRUE(set.begin(runFolder));
+    ASSERT_TRUE(set.begin(run));
     EXPECT_FALSE(set.addFiles(L"Chrome(a*b)", {bookmarks}));
     EXPECT_FALSE(set.addFiles(L"Chrome(a|b)", {bookmarks}));
     EXPECT_TRUE(set.entries().empty());
@@ -246,4 +252,32 @@ TEST_F(Backup, FolderFailures) {
             L"Chrome(a*b): バックアップフォルダを作成できません: " + runFolder + L"\\Chrome(a*b)",
             L"Chrome(a|b): バックアップフォルダを作成できません: " + runFolder + L"\\Chrome(a|b)",
         }));
+}
+
+TEST_F(Backup, RunFolderOfAnotherRunIsNeverShared) {
+    // Two other runs of the same second, one of them another user's.
+    const std::wstring others[] = {runFolder, runFolder + L"_2"};
+    for (const std::wstring& folder : others) {
+        createDirectoryTree(folder + L"\\Chrome(Default)");
+        writeBytes(folder + L"\\Chrome(Default)\\Bookmarks", "another user's bookmarks");
+    }
+    const std::wstring bookmarks = profileFile(L"Default", L"Bookmarks", chromeBookmarks);
+
+    BackupSet chrome;
+    ASSERT_TRUE(chrome.begin(run));
+    EXPECT_EQ(run.path, runFolder + L"_3");
+    EXPECT_EQ(chrome.folder(), runFolder + L"_3");
+    ASSERT_TRUE(chrome.addFiles(L"Chrome(Default)", {bookmarks}));
+    BackupSet firefox; // the run's next browser shares its folder
+    ASSERT_TRUE(firefox.begin(run));
+    EXPECT_EQ(firefox.folder(), runFolder + L"_3");
+
+    writeBytes(bookmarks, "edited");
+    EXPECT_TRUE(chrome.restore());
+    EXPECT_EQ(readBytes(bookmarks), chromeBookmarks);
+    for (const std::wstring& folder : others)
+        EXPECT_EQ(readBytes(folder + L"\\Chrome(Default)\\Bookmarks"), "another user's bookmarks");
+    EXPECT_EQ(readBytes(runFolder + L"_3\\Chrome(Default)\\Bookmarks"), chromeBookmarks);
+    EXPECT_EQ(logLines().front(), L"Chrome(Default): バックアップを作成しました: " + runFolder +
+                                      L"_3\\Chrome(Default)");
 }

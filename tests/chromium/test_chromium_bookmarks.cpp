@@ -57,9 +57,9 @@ FILETIME lastWriteTime(const std::wstring& path) {
 class ChromiumBookmarksTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder = scratchFolder(L"chromium-bookmarks");
-        logPath = joinPath(folder, L"Pinvane.log");
-        RunLog::open(logPath);
+        const auto scratch = scratchFolderWithLog(L"chromium-bookmarks");
+        folder = scratch.folder;
+        logPath = scratch.logPath;
         file = joinPath(folder, L"Bookmarks");
     }
 
@@ -417,5 +417,111 @@ TEST_F(ChromiumBookmarksTest, IdBeyondTheRangeReadsAsTheLargest) {
     EXPECT_FALSE(run(input, {{"N", "https://n/"}}));
     EXPECT_EQ(logText(),
               "Chrome(Default): ブックマークの id が上限に達しているため追加できません: N\r\n");
+    EXPECT_EQ(readBytes(file), input);
+}
+
+namespace {
+
+std::vector<std::string> namesOf(const JsonValue& folder) {
+    std::vector<std::string> names;
+    for (const JsonValue& child : folder.findMember("children")->items())
+        names.push_back(std::string(child.findMember("name")->text()) + "#" +
+                        std::string(child.findMember("id")->text()));
+    return names;
+}
+
+const JsonValue* barFolder(JsonValue& root, std::string_view name, int nth = 0) {
+    for (const JsonValue& child :
+         root.findMember("roots")->findMember("bookmark_bar")->findMember("children")->items())
+        if (child.findMember("type")->text() == "folder" &&
+            child.findMember("name")->text() == name && nth-- == 0)
+            return &child;
+    return nullptr;
+}
+
+} // namespace
+
+TEST_F(ChromiumBookmarksTest, NewFolderTakesTheSlotOfANewBookmark) {
+    const std::string input =
+        barFile(folderNode("A", "3") + ", " + folderNode("B", "4") + ", " +
+                urlNode("X", "5", "https://x/") + ", " + folderNode("C", "6"));
+    const struct {
+        InsertPosition position;
+        std::vector<std::string> bar;
+    } cases[] = {
+        {InsertPosition::Top, {"Company", "n3", "A", "B", "X", "C"}},
+        {InsertPosition::AfterFolders, {"A", "B", "Company", "n3", "X", "C"}},
+        {InsertPosition::Bottom, {"A", "B", "X", "C", "Company", "n3"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.position));
+        SetUp();
+        ASSERT_TRUE(run(input,
+                        {{"n1", "https://n/1", "Company"},
+                         {"n2", "https://n/2", "Company"},
+                         {"n3", "https://n/3"}},
+                        c.position));
+        EXPECT_EQ(logText(), "Chrome(Default): フォルダー作成: Company\r\n"
+                             "Chrome(Default): 追加: n1 -> https://n/1（フォルダー: Company）\r\n"
+                             "Chrome(Default): 追加: n2 -> https://n/2（フォルダー: Company）\r\n"
+                             "Chrome(Default): 追加: n3 -> https://n/3\r\n");
+        EXPECT_EQ(barNames(), c.bar);
+        const auto parsed = written();
+        const JsonValue* company = barFolder(parsed->root, "Company");
+        ASSERT_NE(company, nullptr);
+        EXPECT_EQ(namesOf(*company), (std::vector<std::string>{"n1#8", "n2#9"}));
+        // Made like the browser makes a folder: its members in the browser's order.
+        std::vector<std::string> members;
+        for (const JsonMember& member : company->members())
+            members.emplace_back(member.name);
+        EXPECT_EQ(members,
+                  (std::vector<std::string>{"children", "date_added", "date_last_used",
+                                            "date_modified", "guid", "id", "name", "type"}));
+        EXPECT_EQ(company->findMember("id")->text(), "7");
+        const std::string_view guid = company->findMember("guid")->text();
+        ASSERT_EQ(guid.size(), 36u);
+        EXPECT_EQ(guid[14], '4');
+        EXPECT_EQ(guid.find_first_not_of("0123456789abcdef-"), std::string_view::npos);
+        EXPECT_EQ(company->findMember("date_added")->text(),
+                  company->findMember("date_modified")->text());
+    }
+}
+
+TEST_F(ChromiumBookmarksTest, ExistingFolderIsReusedAndTitlesElsewhereStayWhereTheyAre) {
+    const std::string company = R"({"children": [)" + urlNode("Inside", "4", "https://in/") +
+                                R"(], "date_modified": "1", "id": "3", "name": "Company",)" +
+                                R"( "type": "folder"})";
+    const std::string input = barFile(urlNode("Company", "2", "https://company/") + ", " + company +
+                                          ", " + folderNode("Company", "5"),
+                                      urlNode("Elsewhere", "6", "https://old/"));
+    ASSERT_TRUE(run(input, {{"n1", "https://n/1", "Company"},
+                            {"Inside", "https://in/", "Company"},
+                            {"Elsewhere", "https://new/", "Company"},
+                            {"n1", "https://n/other", "Other"},
+                            {"n2", "https://n/2", "Company"}}));
+    EXPECT_EQ(logText(), "Chrome(Default): 追加: n1 -> https://n/1（フォルダー: Company）\r\n"
+                         "Chrome(Default): 変更なし: Inside\r\n"
+                         "Chrome(Default): URL置換: Elsewhere: https://old/ -> https://new/\r\n"
+                         "Chrome(Default): URL置換: n1: https://n/1 -> https://n/other\r\n"
+                         "Chrome(Default): 追加: n2 -> https://n/2（フォルダー: Company）\r\n");
+    EXPECT_EQ(barNames(), (std::vector<std::string>{"Company", "Company", "Company"}));
+    const auto parsed = written();
+    const JsonValue* first = barFolder(parsed->root, "Company");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(namesOf(*first), (std::vector<std::string>{"Inside#4", "n1#7", "n2#8"}));
+    EXPECT_EQ(first->findMember("children")->items()[1].findMember("url")->text(),
+              "https://n/other");
+    EXPECT_GT(first->findMember("date_modified")->text(), "1");
+    EXPECT_TRUE(namesOf(*barFolder(parsed->root, "Company", 1)).empty());
+    const JsonValue& other = *parsed->root.findMember("roots")->findMember("other");
+    EXPECT_EQ(namesOf(other), std::vector<std::string>{"Elsewhere#6"});
+}
+
+TEST_F(ChromiumBookmarksTest, FolderWhoseChildrenIsNotAnArrayLeavesTheFileUntouched) {
+    const std::string input =
+        barFile(R"({"children": {"0": {}}, "id": "3", "name": "Company", "type": "folder"})");
+    EXPECT_FALSE(run(input, {{"n1", "https://n/1", "Company"}}));
+    EXPECT_EQ(logText(),
+              "Chrome(Default): フォルダー Company の children が配列ではないため変更しません\r\n");
     EXPECT_EQ(readBytes(file), input);
 }

@@ -15,10 +15,47 @@ std::wstring scratchFolder(const std::wstring& name) {
     const std::wstring root = joinPath(temp, L"pinvane-tests");
     CreateDirectoryW(root.c_str(), nullptr);
     const std::wstring folder = joinPath(root, name);
+    RunLog::close(); // a log that an earlier test left open may lie in the folder
     removeTree(folder);
     if (!CreateDirectoryW(folder.c_str(), nullptr))
         throw std::runtime_error("cannot create scratch folder");
     return folder;
+}
+
+ScratchLog scratchFolderWithLog(const std::wstring& name) {
+    ScratchLog scratch;
+    scratch.folder = scratchFolder(name);
+    scratch.logPath = joinPath(scratch.folder, L"Pinvane.log");
+    RunLog::open(scratch.logPath);
+    return scratch;
+}
+
+namespace {
+
+void collectFiles(const std::wstring& folder, const std::wstring& prefix,
+                  std::map<std::wstring, std::string>& files) {
+    WIN32_FIND_DATAW entry{};
+    const HANDLE search = FindFirstFileW(joinPath(folder, L"*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            collectFiles(joinPath(folder, name), prefix + name + L"\\", files);
+        else
+            files[prefix + name] = readBytes(joinPath(folder, name));
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+}
+
+} // namespace
+
+std::map<std::wstring, std::string> filesBelow(const std::wstring& folder) {
+    std::map<std::wstring, std::string> files;
+    collectFiles(folder, L"", files);
+    return files;
 }
 
 void removeTree(const std::wstring& path) {

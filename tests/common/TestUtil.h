@@ -2,6 +2,7 @@
 
 #include "pinvane/support/Bookmarks.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,16 @@ namespace testutil {
 // A fresh, empty folder for one test: <temp>\pinvane-tests\<name>.
 std::wstring scratchFolder(const std::wstring& name);
 void removeTree(const std::wstring& path);
+
+// A fresh scratch folder with the run log started in it, as <folder>\Pinvane.log.
+struct ScratchLog {
+    std::wstring folder;
+    std::wstring logPath;
+};
+ScratchLog scratchFolderWithLog(const std::wstring& name);
+
+// Every file below a folder with its bytes, by path relative to it.
+std::map<std::wstring, std::string> filesBelow(const std::wstring& folder);
 
 void writeBytes(const std::wstring& path, const std::string& bytes);
 std::string readBytes(const std::wstring& path); // empty when unreadable

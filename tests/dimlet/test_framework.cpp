@@ -190,6 +190,47 @@ TEST(FrameworkDispatch, WindowRefusedInCreationStaysWithTheCaller) {
     delete window;
 }
 
+namespace {
+
+// Destroys its own window from a handler nested in another of its handlers, as Exit chosen
+// while the About box runs its modal loop does.
+class CNestedDestroyProbe : public CProbeWnd {
+public:
+    using CProbeWnd::CProbeWnd;
+    int afterDestructionSeenInside = -1;
+
+protected:
+    const MessageMap& messageMap() const override {
+        static const MessageEntry entries[] = {
+            onCommand(40000, &CNestedDestroyProbe::onOuter),
+            onCommand(40001, &CNestedDestroyProbe::onInner),
+        };
+        static const MessageMap map{&CProbeWnd::messageMap(), entries};
+        return map;
+    }
+
+private:
+    void onOuter(UINT) {
+        SendMessageW(handle(), WM_COMMAND, 40001, 0);
+        afterDestructionSeenInside = calls.afterDestruction;
+    }
+    void onInner(UINT) { destroyWindow(); }
+};
+
+} // namespace
+
+TEST(FrameworkDispatch, WindowDestroyedInANestedHandlerIsLetGoOnlyAfterTheOuterOne) {
+    Calls calls;
+    CNestedDestroyProbe window(calls);
+    ASSERT_TRUE(window.create());
+    const HWND hwnd = window.handle();
+    SendMessageW(hwnd, WM_COMMAND, 40000, 0);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(calls.destroyed, 1);
+    EXPECT_EQ(window.afterDestructionSeenInside, 0); // the outer handler still had its object
+    EXPECT_EQ(calls.afterDestruction, 1);
+}
+
 TEST(FrameworkDispatch, DestroyingTheObjectDestroysItsWindow) {
     Calls calls;
     HWND hwnd = nullptr;

@@ -17,9 +17,10 @@ protected:
 
     void SetUp() override {
         const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        folder = testutil::scratchFolder(L"editor-" + std::wstring(name.begin(), name.end()));
-        logPath = folder + L"\\Pinvane.log";
-        RunLog::open(logPath);
+        const auto scratch =
+            testutil::scratchFolderWithLog(L"editor-" + std::wstring(name.begin(), name.end()));
+        folder = scratch.folder;
+        logPath = scratch.logPath;
     }
 
     void makePlaces(placesfixture::Schema schema = placesfixture::Schema::Current) {

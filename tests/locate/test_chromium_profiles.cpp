@@ -17,9 +17,9 @@ namespace {
 class ChromiumProfilesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        root = scratchFolder(L"chromium-profiles");
-        logPath = joinPath(root, L"Pinvane.log");
-        RunLog::open(logPath);
+        const auto scratch = scratchFolderWithLog(L"chromium-profiles");
+        root = scratch.folder;
+        logPath = scratch.logPath;
         userData = joinPath(root, L"User Data");
         CreateDirectoryW(userData.c_str(), nullptr);
     }

@@ -20,9 +20,9 @@ using Lines = std::vector<std::wstring>;
 class FirefoxProfilesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        root = scratchFolder(L"firefox-profiles");
-        logPath = joinPath(root, L"Pinvane.log");
-        RunLog::open(logPath);
+        const auto scratch = scratchFolderWithLog(L"firefox-profiles");
+        root = scratch.folder;
+        logPath = scratch.logPath;
         data = joinPath(root, L"Firefox");
         CreateDirectoryW(data.c_str(), nullptr);
     }

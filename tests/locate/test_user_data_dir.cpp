@@ -39,8 +39,7 @@ class PolicyTest : public ::testing::Test {
 protected:
     void SetUp() override {
         clean();
-        logPath = scratchFolder(L"policy") + L"\\Pinvane.log";
-        RunLog::open(logPath);
+        logPath = scratchFolderWithLog(L"policy").logPath;
     }
     void TearDown() override { clean(); }
     static void clean() {

@@ -63,6 +63,28 @@ TEST(CommandLine, OptionTable) {
     dialogsEnabled = true;
 }
 
+TEST(CommandLine, DataDirOptionIsTakenUnexpandedHere) {
+    const struct {
+        std::vector<std::wstring> arguments;
+        std::wstring dataFolder;
+        std::wstring settingsPath;
+    } cases[] = {
+        {{L"--data-dir=%LOCALAPPDATA%\\Pinvane"},
+         L"%LOCALAPPDATA%\\Pinvane",
+         L"C:\\app\\Pinvane.ini"},
+        {{L"--data-dir=D:\\a", L"--data-dir=D:\\b"}, L"D:\\b", L"C:\\app\\Pinvane.ini"},
+        {{L"--data-dir=D:\\a", L"--data-dir="}, L"", L"C:\\app\\Pinvane.ini"},
+        {{L"--data-dir"}, L"", L"--data-dir"},
+        {{L"--DATA-DIR=D:\\a"}, L"", L"--DATA-DIR=D:\\a"},
+    };
+    for (const auto& c : cases) {
+        RunContext context = defaults();
+        applyCommandLine(c.arguments, context);
+        EXPECT_EQ(context.dataFolder, c.dataFolder);
+        EXPECT_EQ(context.settingsPath, c.settingsPath);
+    }
+}
+
 TEST(CommandLine, ExeFolderIsCutAtTheLastBackslash) {
     EXPECT_EQ(folderOfModulePath(L"C:\\Tools\\Pinvane\\Pinvane.exe"), L"C:\\Tools\\Pinvane");
     // A forward slash is no separator here.

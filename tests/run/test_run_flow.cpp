@@ -42,6 +42,7 @@ TEST(RunFlow, BrowserStartedAgainAfterItsBackupIsLeftUnchanged) {
     const std::wstring root = scratchFolder(L"recheck");
     RunContext context;
     context.exeFolder = root;
+    context.dataFolder = root;
     context.logPath = root + L"\\Pinvane.log";
     context.settingsPath = root + L"\\Pinvane.ini";
     context.edgeUserDataDir = root + L"\\Edge";
@@ -102,4 +103,10 @@ TEST(RunFlow, SummaryTexts) {
               L"ブックマークを追加できなかったブラウザがあります。\r\n"
               L"\r\n  ・Chrome：変更していません"
               L"\r\n\r\n詳細は Pinvane.log を確認してください。");
+    // While another run holds Pinvane.log the box names the run's own log.
+    EXPECT_EQ(buildSummaryText({{L"Chrome", RollbackState::NotChanged}}, false, L"D:\\B",
+                               L"Pinvane_2.log"),
+              L"Bookmarks could not be added to the following browsers.\r\n"
+              L"\r\n  ・Chrome：not changed"
+              L"\r\n\r\nSee Pinvane_2.log for details.");
 }

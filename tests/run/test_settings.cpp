@@ -15,10 +15,7 @@ const std::string badPosition = "設定: InsertPosition は top / afterfolders /
 
 class SettingsTest : public testing::Test {
 protected:
-    void SetUp() override {
-        folder = testutil::scratchFolder(L"settings");
-        RunLog::open(joinPath(folder, L"Pinvane.log"));
-    }
+    void SetUp() override { folder = testutil::scratchFolderWithLog(L"settings").folder; }
 
     // The log's lines as UTF-8, without the byte order mark and the CR LF ends.
     std::vector<std::string> logLines() const {
@@ -187,7 +184,8 @@ TEST_F(SettingsTest, LoadSettingsReadsTheFile) {
     testutil::writeBytes(withBom, "\xEF\xBB\xBF" + body);
     for (const std::wstring& path : {plain, withBom}) {
         Settings settings;
-        ASSERT_TRUE(loadSettings(path, settings)) << testutil::narrow(path);
+        ASSERT_EQ(loadSettings(path, settings).status, SettingsStatus::Loaded)
+            << testutil::narrow(path);
         ASSERT_EQ(settings.bookmarks.size(), 1u);
         EXPECT_EQ(settings.bookmarks[0].title, "Portal");
         EXPECT_EQ(settings.bookmarks[0].url, "https://portal.example/");
@@ -196,13 +194,100 @@ TEST_F(SettingsTest, LoadSettingsReadsTheFile) {
     const std::wstring empty = joinPath(folder, L"empty.ini");
     testutil::writeBytes(empty, "");
     Settings emptySettings;
-    EXPECT_TRUE(loadSettings(empty, emptySettings));
+    EXPECT_EQ(loadSettings(empty, emptySettings).status, SettingsStatus::Loaded);
     EXPECT_TRUE(emptySettings.bookmarks.empty());
 
     Settings missing;
-    EXPECT_FALSE(loadSettings(joinPath(folder, L"missing.ini"), missing));
+    EXPECT_EQ(loadSettings(joinPath(folder, L"missing.ini"), missing).status,
+              SettingsStatus::Unreadable);
     EXPECT_TRUE(missing.bookmarks.empty());
     EXPECT_TRUE(logLines().empty());
+}
+
+TEST_F(SettingsTest, OnlyUtf8IsRead) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        size_t line; // 0: read
+    } cases[] = {
+        {"UTF-8 with its byte-order mark", "\xEF\xBB\xBF[A]\nTitle=\xE7\xA4\xBE\nUrl=https://a/\n",
+         0},
+        {"Shift-JIS title", "[A]\r\nTitle=\x8E\xD0\x93\xE0\r\nUrl=https://a/\r\n", 2},
+        {"UTF-16LE with BOM", std::string("\xFF\xFE[\0A\0]\0", 8), 1},
+        {"UTF-16BE with BOM", std::string("\xFE\xFF\0[\0A\0]", 8), 1},
+        {"UTF-16LE without BOM", std::string("[\0A\0]\0\r\0\n\0", 10), 1},
+        {"NUL on line 3", std::string("[A]\nTitle=T\nUrl=https://a/\0\n", 28), 3},
+        {"overlong slash", "[A]\nTitle=\xC0\xAF\n", 2},
+        {"surrogate", "[A]\n\nTitle=\xED\xA0\x80\n", 3},
+        {"beyond U+10FFFF", "[A]\nTitle=\xF4\x90\x80\x80\n", 2},
+        {"sequence cut by the end", "[A]\nTitle=\xE7\xA4", 2},
+        {"sequence cut by a line end", "[A]\nTitle=\xE7\xA4\nUrl=https://a/\n", 2},
+        {"four-byte character", "[A]\nTitle=\xF0\x9F\x98\x80\nUrl=https://a/\n", 0},
+    };
+    for (const auto& c : cases) {
+        const std::wstring path = joinPath(folder, L"encoding.ini");
+        testutil::writeBytes(path, c.bytes);
+        Settings settings;
+        const SettingsLoad load = loadSettings(path, settings);
+        EXPECT_EQ(load.status, c.line ? SettingsStatus::NotUtf8 : SettingsStatus::Loaded) << c.name;
+        EXPECT_EQ(load.notUtf8Line, c.line) << c.name;
+        EXPECT_EQ(settings.bookmarks.empty(), c.line != 0) << c.name;
+    }
+    EXPECT_TRUE(logLines().empty());
+}
+
+TEST_F(SettingsTest, UrlsTheBrowsersWouldNotKeepAreRefused) {
+    const char* const refused = nullptr;
+    const struct {
+        const char* value;
+        const char* url; // refused: the section gives no bookmark
+    } cases[] = {
+        {"portal.example.com", refused},
+        {"intranet/portal", refused},
+        {"https://", refused},
+        {"https://:80/", refused},
+        {"https://user@:80/", refused},
+        {"HTTP://", refused},
+        {"ws://[]/", refused},
+        {"1http://a.example/", refused},
+        {"://a.example/", refused},
+        {"http:///x", "http:///x"},
+        {"https:a.example", "https:a.example"},
+        {"https://[::1]:8080/", "https://[::1]:8080/"},
+        {"https://Portal.Example.com", "https://portal.example.com/"},
+        {"mailto:desk@example.com", "mailto:desk@example.com"},
+        {"javascript:void(0)", "javascript:void(0)"},
+        {"edge://settings", "edge://settings/"},
+        {"file:///C:/Docs/a.pdf", "file:///C:/Docs/a.pdf"},
+        {"\\\\fileserver\\share\\manual.pdf", "file://fileserver/share/manual.pdf"},
+        {"\\\\FileSrv\\Share\\Manual 1.pdf", "file://filesrv/Share/Manual%201.pdf"},
+        {"\\\\サーバ\\共有\\資料.pdf",
+         "file://%e3%82%b5%e3%83%bc%e3%83%90/%E5%85%B1%E6%9C%89/%E8%B3%87%E6%96%99.pdf"},
+        {"C:\\Docs\\a.pdf", "file:///C:/Docs/a.pdf"},
+        {"c:/Docs/a b.pdf", "file:///c:/Docs/a%20b.pdf"},
+    };
+    for (const auto& c : cases) {
+        RunLog::open(joinPath(folder, L"Pinvane.log"));
+        const Settings settings = parsed(std::string("[Link]\nTitle=T\nUrl=") + c.value + "\n");
+        if (c.url) {
+            ASSERT_EQ(settings.bookmarks.size(), 1u) << c.value;
+            EXPECT_EQ(settings.bookmarks[0].url, c.url) << c.value;
+            EXPECT_TRUE(logLines().empty()) << c.value;
+        } else {
+            EXPECT_TRUE(settings.bookmarks.empty()) << c.value;
+            EXPECT_EQ(
+                logLines(),
+                std::vector<std::string>{
+                    std::string("設定: [Link] の Url は絶対 URL ではありません。無視します: ") +
+                    c.value})
+                << c.value;
+        }
+    }
+
+    RunLog::open(joinPath(folder, L"Pinvane.log"));
+    const std::string longPath(65536 - std::string("https://a/").size(), 'x');
+    EXPECT_EQ(parsed("[L]\nTitle=T\nUrl=https://a/" + longPath + "\n").bookmarks.size(), 1u);
+    EXPECT_TRUE(parsed("[L]\nTitle=T\nUrl=https://a/x" + longPath + "\n").bookmarks.empty());
 }
 
 TEST(NormalizeBookmarkUrl, Cases) {

@@ -7,6 +7,7 @@
 #include "pinvane/shutdown/RunningBrowsers.h"
 #include "pinvane/support/RunLog.h"
 #include "pinvane/support/Text.h"
+#include "tests/common/Processes.h"
 #include "tests/common/TestUtil.h"
 
 #include <gtest/gtest.h>
@@ -100,8 +101,7 @@ class ShutdownTest : public ::testing::Test {
 protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root = testutil::scratchFolder(L"shutdown-" + utf8ToWide(info->name()));
-        RunLog::open(joinPath(root, L"Pinvane.log"));
+        root = testutil::scratchFolderWithLog(L"shutdown-" + utf8ToWide(info->name())).folder;
         dialogsEnabled = true;
         setProcessLookup({});
         ASSERT_TRUE(findProcessIdsByImageName(L"msedge.exe").empty() &&
@@ -112,13 +112,6 @@ protected:
 
     // Every stand-in goes, whatever the test did.
     void TearDown() override {
-        for (StandIn& s : started) {
-            if (WaitForSingleObject(s.process, 0) == WAIT_TIMEOUT) {
-                TerminateProcess(s.process, 99);
-                WaitForSingleObject(s.process, 5000);
-            }
-            CloseHandle(s.process);
-        }
         started.clear();
         dialogsEnabled = true;
         setProcessLookup({});
@@ -127,18 +120,13 @@ protected:
     // Starts <exe folder>\standin\<image> in the given mode and waits for its window.
     StandIn start(const std::wstring& image, const std::wstring& mode) {
         const std::wstring path = joinPath(joinPath(testutil::exeFolder(), L"standin"), image);
-        std::wstring commandLine = L"\"" + path + L"\" " + mode;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            nullptr, &startup, &info)) {
+        testutil::ChildProcess child = testutil::ChildProcess::start(path, {mode});
+        if (!child.started()) {
             ADD_FAILURE() << "cannot start " << testutil::narrow(path);
             return {};
         }
-        CloseHandle(info.hThread);
-        StandIn standIn{info.hProcess, info.dwProcessId};
-        started.push_back(standIn);
+        const StandIn standIn{child.handle(), child.id()};
+        started.push_back(std::move(child));
         // Ready once its message loop runs and its window is shown (or, for
         // "hidden", exists): a window that is not visible yet gets no WM_CLOSE.
         WaitForInputIdle(standIn.process, 10000);
@@ -203,7 +191,7 @@ private:
         return search.found;
     }
 
-    std::vector<StandIn> started;
+    std::vector<testutil::ChildProcess> started;
 };
 
 // A process id that no process has: its open fails with ERROR_INVALID_PARAMETER.

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 using namespace testutil;
 
 TEST(RunLog, BomCrLfUtf8AndFreshStart) {
@@ -26,18 +28,55 @@ TEST(RunLog, BomCrLfUtf8AndFreshStart) {
                                "\r\n");
 }
 
-TEST(RunLog, LockedLogLosesLinesButNothingElse) {
-    const std::wstring root = scratchFolder(L"loglocked");
+TEST(RunLog, HeldAgainstOtherWritersWhileOthersReadAlong) {
+    const std::wstring root = scratchFolder(L"logheld");
     const std::wstring path = root + L"\\Pinvane.log";
     RunLog::open(path);
+    HANDLE writer = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    if (writer != INVALID_HANDLE_VALUE)
+        CloseHandle(writer);
+    // Each line can be read as soon as it is written.
     RunLog::writeLine(L"one");
-    HANDLE holder = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    RunLog::writeLine(L"lost");
-    CloseHandle(holder);
-    RunLog::writeLine(L"three");
-    EXPECT_EQ(readBytes(path), "\xEF\xBB\xBFone\r\nthree\r\n");
+    EXPECT_EQ(readBytes(path), "\xEF\xBB\xBFone\r\n");
+    RunLog::writeLine(L"two");
+    EXPECT_EQ(readBytes(path), "\xEF\xBB\xBFone\r\ntwo\r\n");
+}
+
+TEST(RunLog, LogThatAnotherRunHoldsIsLeftAlone) {
+    const std::wstring root = scratchFolder(L"logother");
+    CreateDirectoryW((root + L"\\a.b").c_str(), nullptr);
+    std::vector<HANDLE> holders;
+    // Another run's log, held as a run holds it.
+    const auto hold = [&](const std::wstring& name) {
+        writeBytes(root + L"\\" + name, "another run's log\r\n");
+        holders.push_back(CreateFileW((root + L"\\" + name).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_NE(holders.back(), INVALID_HANDLE_VALUE);
+    };
+    const auto expectLogIn = [&](const std::wstring& asked, const std::wstring& used) {
+        RunLog::open(root + L"\\" + asked);
+        RunLog::writeLine(L"line");
+        EXPECT_EQ(RunLog::path(), root + L"\\" + used);
+        EXPECT_EQ(readBytes(root + L"\\" + used), "\xEF\xBB\xBFline\r\n");
+        RunLog::close();
+    };
+
+    hold(L"Pinvane.log");
+    expectLogIn(L"Pinvane.log", L"Pinvane_2.log");
+    hold(L"Pinvane_2.log");
+    expectLogIn(L"Pinvane.log", L"Pinvane_3.log");
+    hold(L"log");
+    expectLogIn(L"log", L"log_2");
+    hold(L"a.b\\log");
+    expectLogIn(L"a.b\\log", L"a.b\\log_2");
+
+    for (const wchar_t* name : {L"Pinvane.log", L"Pinvane_2.log", L"log", L"a.b\\log"})
+        EXPECT_EQ(readBytes(root + L"\\" + name), "another run's log\r\n") << narrow(name);
+    for (HANDLE holder : holders)
+        CloseHandle(holder);
 }
 
 TEST(RunLog, UnopenableLogCreatesTheFileLater) {

@@ -45,3 +45,24 @@ TEST(Environment, SetUnsetAndEmpty) {
     EXPECT_EQ(getEnvironmentText(L"PINVANE_TEST_VAR"), longValue);
     SetEnvironmentVariableW(L"PINVANE_TEST_VAR", nullptr);
 }
+
+TEST(Environment, ExpandRefusesUnsetVariables) {
+    SetEnvironmentVariableW(L"PINVANE_TEST_DATA", L"C:\\Users\\u\\AppData\\Local");
+    SetEnvironmentVariableW(L"PINVANE_TEST_UNSET", nullptr);
+    struct Case {
+        const wchar_t* text;
+        const wchar_t* expected;
+    };
+    const Case cases[] = {
+        {L"%PINVANE_TEST_DATA%\\Pinvane", L"C:\\Users\\u\\AppData\\Local\\Pinvane"},
+        {L"D:\\logs", L"D:\\logs"},
+        {L"D:\\100%\\logs", L"D:\\100%\\logs"},
+        {L"%PINVANE_TEST_UNSET%\\Pinvane", L""},
+        {L"%PINVANE_TEST_DATA%\\%PINVANE_TEST_UNSET%", L""},
+        // A pair of % around a path is no variable name.
+        {L"D:\\50%\\x\\75%", L"D:\\50%\\x\\75%"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(expandEnvironmentText(c.text), c.expected) << testing::PrintToString(c.text);
+    SetEnvironmentVariableW(L"PINVANE_TEST_DATA", nullptr);
+}

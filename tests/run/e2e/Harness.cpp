@@ -2,6 +2,7 @@
 
 #include "Fixtures.h"
 #include "pinvane/support/Text.h"
+#include "tests/common/Processes.h"
 #include "tests/common/TestUtil.h"
 
 #include <sqlite3.h>
@@ -24,13 +25,6 @@ void exec(sqlite3* db, const char* sql) {
         sqlite3_free(error);
         throw std::runtime_error("fixture SQL failed: " + message);
     }
-}
-
-std::wstring commandLine(const std::wstring& exe, const std::vector<std::wstring>& arguments) {
-    std::wstring line = L"\"" + exe + L"\"";
-    for (const std::wstring& argument : arguments)
-        line += L" \"" + argument + L"\"";
-    return line;
 }
 
 struct BoxSearch {
@@ -123,16 +117,10 @@ std::vector<std::string> PinvaneFolder::logLines() const {
 }
 
 HANDLE startPinvane(const PinvaneFolder& folder, const std::vector<std::wstring>& arguments) {
-    const std::wstring exe = folder.path(L"Pinvane.exe");
-    std::wstring line = commandLine(exe, arguments);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.root.c_str(), &startup, &process))
+    ChildProcess child = ChildProcess::start(folder.path(L"Pinvane.exe"), arguments, folder.root);
+    if (!child.started())
         throw std::runtime_error("cannot start Pinvane.exe");
-    CloseHandle(process.hThread);
-    return process.hProcess;
+    return child.release();
 }
 
 RunResult runPinvane(const PinvaneFolder& folder, const std::vector<std::wstring>& arguments,

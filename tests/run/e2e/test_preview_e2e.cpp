@@ -23,29 +23,11 @@ const char* const previewIni =
 const std::string previewStart = "プレビュー: ブラウザーを閉じず、ファイルを変更しません";
 const std::string previewEnd = "プレビュー終了（何も変更していません）";
 
-// Every file below a folder with its bytes, to show that nothing changed.
-void snapshot(const std::wstring& folder, std::map<std::wstring, std::string>& files) {
-    WIN32_FIND_DATAW entry{};
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        const std::wstring name = entry.cFileName;
-        if (name == L"." || name == L"..")
-            continue;
-        const std::wstring path = folder + L"\\" + name;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            snapshot(path, files);
-        else
-            files[path] = readBytes(path);
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
-}
-
 std::map<std::wstring, std::string> browserFiles(const PinvaneFolder& folder) {
     std::map<std::wstring, std::string> files;
     for (const wchar_t* browser : {L"Edge", L"Chrome", L"Firefox"})
-        snapshot(folder.path(browser), files);
+        for (auto& [name, bytes] : filesBelow(folder.path(browser)))
+            files[std::wstring(browser) + L"\\" + name] = std::move(bytes);
     return files;
 }
 
@@ -92,7 +74,7 @@ TEST(PinvanePreview, ChangesNothingAndReportsWhatTheRunThenDoes) {
     const std::wstring places = folder.addFirefoxProfile(L"abc.default-release");
     leaveChangeInWal(places, "UPDATE moz_bookmarks SET title = 'News Today' WHERE id = 9");
     const auto before = browserFiles(folder);
-    ASSERT_TRUE(before.count(places + L"-wal"));
+    ASSERT_TRUE(before.count(L"Firefox\\Profiles\\abc.default-release\\places.sqlite-wal"));
 
     std::vector<std::wstring> options = folder.browserOptions();
     options.push_back(L"--preview");

@@ -1,6 +1,7 @@
 #include "Fixtures.h"
 #include "Harness.h"
 #include "pinvane/support/Text.h"
+#include "tests/common/Processes.h"
 #include "tests/common/TestUtil.h"
 
 #include <gtest/gtest.h>
@@ -15,29 +16,16 @@ namespace {
 class RunningChrome : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::wstring exe = joinPath(exeFolder(), L"standin\\chrome.exe");
-        std::wstring line = L"\"" + exe + L"\" " + mode();
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        ASSERT_TRUE(CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &startup, &info));
-        CloseHandle(info.hThread);
-        chrome = info.hProcess;
-        WaitForInputIdle(chrome, 5000);
+        chrome = ChildProcess::start(joinPath(exeFolder(), L"standin\\chrome.exe"), {mode()});
+        ASSERT_TRUE(chrome.started());
+        WaitForInputIdle(chrome.handle(), 5000);
         Sleep(200);
     }
-    void TearDown() override {
-        if (WaitForSingleObject(chrome, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(chrome, 9);
-            WaitForSingleObject(chrome, 5000);
-        }
-        CloseHandle(chrome);
-    }
+    void TearDown() override { chrome.end(); }
     virtual std::wstring mode() const { return L"close"; }
-    bool chromeRunning() const { return WaitForSingleObject(chrome, 0) == WAIT_TIMEOUT; }
+    bool chromeRunning() const { return chrome.running(); }
 
-    HANDLE chrome = nullptr;
+    ChildProcess chrome;
 };
 
 const char* const ini = "[Settings]\r\nCloseTimeoutSeconds=3\r\n"
@@ -128,10 +116,7 @@ TEST_F(StubbornChrome, NoDialogTerminatesAfterTheTimeout) {
     const RunResult result = runPinvane(folder, arguments);
     EXPECT_EQ(result.exitCode, 0u);
     EXPECT_TRUE(result.boxTexts.empty());
-    WaitForSingleObject(chrome, 5000);
-    DWORD chromeExit = 0;
-    GetExitCodeProcess(chrome, &chromeExit);
-    EXPECT_EQ(chromeExit, 1u);
+    EXPECT_EQ(chrome.waitForExit(5000), 1u);
     const auto lines = folder.logLines();
     ASSERT_GE(lines.size(), 7u);
     EXPECT_EQ(lines[1], "終了するブラウザ:");

@@ -28,8 +28,8 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 } // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
-    const std::wstring mode = commandLine;
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    const std::wstring mode = __argc >= 2 ? __wargv[1] : L"";
     if (mode != L"close" && mode != L"ignore" && mode != L"hidden")
         return 2;
     ignoreClose = mode == L"ignore";

@@ -1,0 +1,39 @@
+#pragma once
+
+// Every resource, command and control id of Dimlet, shared by the .rc, the code and the tests.
+
+#define IDD_ABOUTBOX 100
+#define IDR_MAINFRAME 128
+#define IDB_LOGO 129
+
+#define IDS_DISPLAY_OFF 200
+#define IDS_CHECK_UPDATES 201
+#define IDS_ABOUT 202
+#define IDS_EXIT 203
+#define IDS_LANGUAGE 204
+#define IDS_JAPANESE 205
+#define IDS_ENGLISH 206
+#define IDS_ABOUT_CAPTION 207
+#define IDS_VERSION_LINE 208
+#define IDS_MAKER 209
+#define IDS_POWER_CHANGE_FAILED 210
+#define IDS_UPDATE_NOT_CONFIGURED 211
+#define IDS_TIMEOUT_NEVER 212
+#define IDS_TIMEOUT_HOURS 213
+#define IDS_TIMEOUT_MINUTES 214
+#define IDS_CHANGE_SETTING 215
+
+#define IDC_PRODUCT 1007
+#define IDC_COPYRIGHT 1008
+#define IDC_VERSION 1009
+#define IDC_MAKER 1010
+#define IDC_LINK 1011
+
+#define ID_DISPLAY_OFF 40000
+#define ID_TIMEOUT_FIRST 40001
+#define ID_TIMEOUT_LAST 40099
+#define ID_CHECK_UPDATES 40100
+#define ID_APP_ABOUT 40101
+#define ID_APP_EXIT 40102
+#define ID_LANGUAGE_JAPANESE 40103
+#define ID_LANGUAGE_ENGLISH 40104
