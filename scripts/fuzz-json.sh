@@ -20,7 +20,8 @@ fi
 mkdir -p "$work/corpus"
 "$CXX" -std=c++20 -O1 -g -Wall -Wextra -fsanitize=fuzzer,address,undefined \
   -fno-sanitize-recover=undefined -I"$root" \
-  "$root/tests/json/fuzz/fuzz_json.cpp" "$root"/pinvane/json/*.cpp -o "$work/fuzz_json"
+  "$root/tests/json/fuzz/fuzz_json.cpp" "$root/tests/json/fuzz/reference_json.cpp" \
+  "$root"/pinvane/json/*.cpp -o "$work/fuzz_json"
 
 cd "$work"
 ./fuzz_json -max_total_time="$seconds" -max_len=8192 -timeout=10 \

@@ -76,19 +76,21 @@ private:
     std::map<std::string, int64_t> folders;
 };
 
+// matches: the bookmarks of this title as the database holds them now; kept so for the
+// later entries of the same title.
 void addOne(const PlacesContext& context, const BookmarkSpec& bookmark, ToolbarSlots& slots,
-            std::vector<BookmarkAction>& actions) {
-    const std::vector<BookmarkMatch> matches = findBookmarksByTitle(context, bookmark.title);
+            std::vector<BookmarkMatch>& matches, std::vector<BookmarkAction>& actions) {
     if (matches.empty()) {
         const Destination destination = slots.reserve(bookmark.folder, actions);
         const int64_t place = findOrInsertPlace(context, bookmark.url, bookmark.title);
-        insertToolbarBookmark(context, destination.parent, destination.position, place,
-                              bookmark.title);
+        const int64_t id = insertToolbarBookmark(context, destination.parent, destination.position,
+                                                 place, bookmark.title);
+        matches.push_back({id, place});
         actions.push_back(
             {BookmarkActionKind::Added, bookmark.title, bookmark.url, {}, bookmark.folder});
         return;
     }
-    for (const BookmarkMatch& match : matches) {
+    for (BookmarkMatch& match : matches) {
         std::string current = placeUrlById(context, match.fk);
         if (current == bookmark.url) {
             actions.push_back({BookmarkActionKind::Unchanged, bookmark.title, bookmark.url});
@@ -96,6 +98,7 @@ void addOne(const PlacesContext& context, const BookmarkSpec& bookmark, ToolbarS
         }
         const int64_t place = findOrInsertPlace(context, bookmark.url, bookmark.title);
         replaceBookmarkPlace(context, match.id, match.fk, place);
+        match.fk = place;
         actions.push_back({BookmarkActionKind::UrlReplaced,
                            bookmark.title,
                            bookmark.url,
@@ -121,9 +124,6 @@ EditReport addFirefoxBookmarks(const std::wstring& databasePath,
     }
     sqlite3* db = connection.get();
     sqlite3_busy_timeout(db, 3000);
-    // Each title lookup scans moz_bookmarks; a cache that holds it saves re-reading
-    // every page from disk for every bookmark. Affects this connection only.
-    sqlite3_exec(db, "PRAGMA cache_size = -32768", nullptr, nullptr, nullptr);
 
     bool inTransaction = false;
     try {
@@ -132,8 +132,9 @@ EditReport addFirefoxBookmarks(const std::wstring& databasePath,
         const PlacesContext context = probePlacesSchema(db, currentMicros());
         const int64_t toolbar = findToolbarFolderId(context);
         ToolbarSlots slots(context, toolbar, firstPosition(context, toolbar, position));
+        TitleMatches matches = findBookmarksByTitles(context, bookmarks);
         for (const BookmarkSpec& bookmark : bookmarks)
-            addOne(context, bookmark, slots, report.actions);
+            addOne(context, bookmark, slots, matches.find(bookmark.title)->second, report.actions);
         execOrRaise(db, mode == EditMode::Apply ? "COMMIT" : "ROLLBACK");
         inTransaction = false;
         return report;

@@ -29,14 +29,24 @@ int32_t countChildren(const PlacesContext& context, int64_t parent) {
     return statement.step() ? static_cast<int32_t>(statement.columnInt64(0)) : 0;
 }
 
-std::vector<BookmarkMatch> findBookmarksByTitle(const PlacesContext& context,
-                                                const std::string& title) {
+TitleMatches findBookmarksByTitles(const PlacesContext& context,
+                                   const std::vector<BookmarkSpec>& bookmarks) {
+    TitleMatches matches;
+    for (const BookmarkSpec& bookmark : bookmarks)
+        matches.try_emplace(bookmark.title);
+    if (matches.empty())
+        return matches;
+    // moz_bookmarks has no index on title: one walk in id order, the order in which the
+    // table scan of "type = 1 AND title = ?" returns a title's rows. "title = ?" with a
+    // text never matches a NULL or a blob, and compares all the bytes.
     PlacesStatement statement = prepareStatement(
-        context.connection, "SELECT id, fk FROM moz_bookmarks WHERE type = 1 AND title = ?1");
-    statement.bindText(1, title);
-    std::vector<BookmarkMatch> matches;
-    while (statement.step())
-        matches.push_back({statement.columnInt64(0), statement.columnInt64(1)});
+        context.connection, "SELECT id, fk, title FROM moz_bookmarks WHERE type = 1 AND "
+                            "typeof(title) = 'text' ORDER BY id");
+    while (statement.step()) {
+        const auto found = matches.find(statement.columnBytes(2));
+        if (found != matches.end())
+            found->second.push_back({statement.columnInt64(0), statement.columnInt64(1)});
+    }
     return matches;
 }
 
@@ -164,11 +174,12 @@ int64_t insertItem(const PlacesContext& context, int64_t parent, int32_t positio
 
 } // namespace
 
-void insertToolbarBookmark(const PlacesContext& context, int64_t parent, int32_t position,
-                           int64_t placeId, const std::string& title) {
-    insertItem(context, parent, position, placeId, title);
+int64_t insertToolbarBookmark(const PlacesContext& context, int64_t parent, int32_t position,
+                              int64_t placeId, const std::string& title) {
+    const int64_t bookmarkId = insertItem(context, parent, position, placeId, title);
     adjustForeignCount(context, placeId, +1);
     touchParent(context, parent);
+    return bookmarkId;
 }
 
 int64_t findChildFolder(const PlacesContext& context, int64_t parent, const std::string& title) {

@@ -50,3 +50,11 @@ std::string PlacesStatement::columnText(int column) const {
     const unsigned char* text = sqlite3_column_text(statement, column);
     return text ? reinterpret_cast<const char*>(text) : std::string();
 }
+
+std::string_view PlacesStatement::columnBytes(int column) const {
+    const unsigned char* text = sqlite3_column_text(statement, column);
+    if (!text)
+        return {};
+    return {reinterpret_cast<const char*>(text),
+            static_cast<size_t>(sqlite3_column_bytes(statement, column))};
+}

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // One prepared statement. It is finalized exactly once, when the object goes
 // away, also while an exception passes. Every SQLite failure raises a
@@ -23,6 +24,8 @@ public:
     int64_t columnInt64(int column) const;
     // NULL reads as empty.
     std::string columnText(int column) const;
+    // All the bytes, also past a zero byte, until the next step; NULL reads as empty.
+    std::string_view columnBytes(int column) const;
 
 private:
     sqlite3* connection;

@@ -247,6 +247,25 @@ TEST_F(EditorTest, SameTitleTwiceInTheList) {
               (Lines{"https://one.example/|0", "https://two.example/|1", "https://s.example/|1"}));
 }
 
+TEST_F(EditorTest, ExistingTitleTwiceInTheListSeesItsFirstChange) {
+    makePlaces();
+    {
+        Database db(path);
+        const int64_t a = db.addPlace("https://a.example/", "A", 2);
+        db.addItem(1, menuId, 0, "Two", a);
+        db.addItem(1, 5, 0, "Two", a);
+    }
+    ASSERT_TRUE(run({{"Two", "https://b.example/"}, {"Two", "https://c.example/"}}));
+    EXPECT_EQ(log(),
+              (Lines{"Firefox(test): URL置換: Two: https://a.example/ -> https://b.example/",
+                     "Firefox(test): URL置換: Two: https://a.example/ -> https://b.example/",
+                     "Firefox(test): URL置換: Two: https://b.example/ -> https://c.example/",
+                     "Firefox(test): URL置換: Two: https://b.example/ -> https://c.example/"}));
+    Database db(path);
+    EXPECT_EQ(db.rows("SELECT url, foreign_count FROM moz_places ORDER BY id", 2),
+              (Lines{"https://a.example/|0", "https://b.example/|0", "https://c.example/|2"}));
+}
+
 TEST_F(EditorTest, EmptyListStillNeedsTheToolbar) {
     makePlaces();
     const std::string before = placesfixture::snapshot(path);
