@@ -330,9 +330,12 @@ SweepResult sweep(KillSweep& killSweep) {
     return result;
 }
 
-void printSweep(const SweepResult& result) {
+SweepResult sweepAndReport(const std::wstring& name, const KillWork& work) {
+    KillSweep killSweep(name, work);
+    const SweepResult result = sweep(killSweep);
     std::printf("uninterrupted run %.1f ms; %d moments, %d before the run's end\n", result.span,
                 result.moments, result.kills);
+    return result;
 }
 
 } // namespace
@@ -347,9 +350,7 @@ TEST(PinvaneKill, NoMomentLosesOrDamagesData) {
     work.firefoxProfiles = 3;
     work.bookmarks = 25;
     work.moments = 40;
-    KillSweep killSweep(L"e2e-kill", work);
-    const SweepResult result = sweep(killSweep);
-    printSweep(result);
+    const SweepResult result = sweepAndReport(L"e2e-kill", work);
     EXPECT_EQ(result.damaged, 0) << result.firstProblem;
 }
 
@@ -363,9 +364,7 @@ TEST(PinvaneKill, DISABLED_Stress) {
     work.firefoxProfiles = 3;
     work.bookmarks = 120;
     work.moments = 240;
-    KillSweep killSweep(L"e2e-kill-stress", work);
-    const SweepResult result = sweep(killSweep);
-    printSweep(result);
+    const SweepResult result = sweepAndReport(L"e2e-kill-stress", work);
     std::printf("kill stress: %d kills, %d damaged\n", result.kills, result.damaged);
     EXPECT_EQ(result.damaged, 0) << result.firstProblem;
 }

@@ -67,29 +67,6 @@ std::wstring utf8ToWide(const std::string& bytes) {
     return out;
 }
 
-std::string wideToUtf8(const std::wstring& text) {
-    std::string out;
-    for (wchar_t c : text) {
-        const char32_t code = static_cast<char32_t>(c);
-        if (code < 0x80) {
-            out += static_cast<char>(code);
-        } else if (code < 0x800) {
-            out += static_cast<char>(0xC0 | code >> 6);
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            out += static_cast<char>(0xE0 | code >> 12);
-            out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | code >> 18);
-            out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
-            out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    }
-    return out;
-}
-
 bool readFileBytes(const std::wstring&, std::string& out) {
     out.clear();
     return false; // the fuzzer hands the reader bytes, never a file
