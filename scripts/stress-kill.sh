@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Kills Pinvane at 210 moments of a large run (8 Chromium profiles of 2 MB each,
+# Kills Pinvane at 250 moments of a large run (8 Chromium profiles of 2 MB each,
 # 3 Firefox profiles, 120 bookmarks) and checks every bookmark store after each kill
 # and after a next, uninterrupted run. Not part of CI: it takes a while.
 #   bash scripts/stress-kill.sh

@@ -383,7 +383,7 @@ TEST(PinvaneKill, DISABLED_Stress) {
     work.bulkNodes = 8000;
     work.firefoxProfiles = 3;
     work.bookmarks = 120;
-    work.moments = 210;
+    work.moments = 250;
     const SweepResult result = sweepAndReport(L"e2e-kill-stress", work);
     std::printf("kill stress: %d kills, %d damaged\n", result.kills, result.damaged);
     EXPECT_EQ(result.damaged, 0) << result.firstProblem;
