@@ -7,15 +7,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${1:-60}
 work=${BUILD_DIR:-$root/build}/fuzz-json
-CXX=${CXX:-clang++}
-
-# libFuzzer and the sanitizer runtimes come with compiler-rt.
-if ! echo 'int main(){}' | "$CXX" -x c++ -fsanitize=fuzzer-no-link,address,undefined - -o /dev/null 2>/dev/null ||
-   ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; then
-  SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO=sudo
-  $SUDO apt-get install -y -q --no-install-recommends clang libclang-rt-dev </dev/null
-fi
+. "$root/scripts/fuzz-toolchain.sh"
 
 mkdir -p "$work/corpus"
 "$CXX" -std=c++20 -O1 -g -Wall -Wextra -fsanitize=fuzzer,address,undefined \
