@@ -73,8 +73,11 @@ TEST(PinvanePreview, ChangesNothingAndReportsWhatTheRunThenDoes) {
     folder.addChromiumProfile(L"Chrome", L"Profile 2", fixtures::chromiumBookmarks);
     const std::wstring places = folder.addFirefoxProfile(L"abc.default-release");
     leaveChangeInWal(places, "UPDATE moz_bookmarks SET title = 'News Today' WHERE id = 9");
+    // A -shm as a running Firefox leaves one; SQLite rebuilds a stale one from the -wal.
+    writeBytes(places + L"-shm", std::string(32768, '\0'));
     const auto before = browserFiles(folder);
     ASSERT_TRUE(before.count(L"Firefox\\Profiles\\abc.default-release\\places.sqlite-wal"));
+    ASSERT_TRUE(before.count(L"Firefox\\Profiles\\abc.default-release\\places.sqlite-shm"));
 
     std::vector<std::wstring> options = folder.browserOptions();
     options.push_back(L"--preview");
