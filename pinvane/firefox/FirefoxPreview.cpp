@@ -30,14 +30,12 @@ class PrivateCopy {
 public:
     PrivateCopy() : folder(makePrivateFolder()) {}
     ~PrivateCopy() {
-        for (const std::wstring& file : files)
-            DeleteFileW(file.c_str());
-        if (!folder.empty()) {
-            // SQLite may leave its own companions beside the copy.
-            for (const wchar_t* suffix : {L"-wal", L"-shm", L"-journal"})
-                DeleteFileW((database() + suffix).c_str());
-            RemoveDirectoryW(folder.c_str());
-        }
+        if (folder.empty())
+            return;
+        // The copies and whatever companions SQLite made beside them.
+        for (const wchar_t* suffix : {L"", L"-wal", L"-shm", L"-journal"})
+            DeleteFileW((database() + suffix).c_str());
+        RemoveDirectoryW(folder.c_str());
     }
     PrivateCopy(const PrivateCopy&) = delete;
     PrivateCopy& operator=(const PrivateCopy&) = delete;
@@ -47,18 +45,14 @@ public:
 
     // False with the system error when the source exists but cannot be copied.
     bool copy(const std::wstring& source, const std::wstring& suffix, bool required, DWORD& error) {
-        const std::wstring target = database() + suffix;
-        if (CopyFileW(source.c_str(), target.c_str(), TRUE)) {
-            files.push_back(target);
+        if (CopyFileW(source.c_str(), (database() + suffix).c_str(), TRUE))
             return true;
-        }
         error = GetLastError();
         return !required && error == ERROR_FILE_NOT_FOUND;
     }
 
 private:
     std::wstring folder;
-    std::vector<std::wstring> files;
 };
 
 } // namespace

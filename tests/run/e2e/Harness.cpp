@@ -125,14 +125,14 @@ HANDLE startPinvane(const PinvaneFolder& folder, const std::vector<std::wstring>
 
 RunResult runPinvane(const PinvaneFolder& folder, const std::vector<std::wstring>& arguments,
                      int answer) {
-    PROCESS_INFORMATION process{};
-    process.hProcess = startPinvane(folder, arguments);
-    process.dwProcessId = GetProcessId(process.hProcess);
+    ChildProcess process = ChildProcess::start(folder.path(L"Pinvane.exe"), arguments, folder.root);
+    if (!process.started())
+        throw std::runtime_error("cannot start Pinvane.exe");
 
     RunResult result;
     const ULONGLONG deadline = GetTickCount64() + 120000;
-    while (WaitForSingleObject(process.hProcess, 50) == WAIT_TIMEOUT) {
-        BoxSearch search{process.dwProcessId, nullptr};
+    while (WaitForSingleObject(process.handle(), 50) == WAIT_TIMEOUT) {
+        BoxSearch search{process.id(), nullptr};
         EnumWindows(findBox, reinterpret_cast<LPARAM>(&search));
         if (search.found) {
             Sleep(100); // let the box finish laying out its text
@@ -142,13 +142,11 @@ RunResult runPinvane(const PinvaneFolder& folder, const std::vector<std::wstring
                 Sleep(20);
         }
         if (GetTickCount64() > deadline) {
-            TerminateProcess(process.hProcess, 99);
-            WaitForSingleObject(process.hProcess, 5000);
+            process.end();
             break;
         }
     }
-    GetExitCodeProcess(process.hProcess, &result.exitCode);
-    CloseHandle(process.hProcess);
+    result.exitCode = process.waitForExit(0);
     return result;
 }
 
