@@ -133,6 +133,10 @@ EditReport addFirefoxBookmarks(const std::wstring& databasePath,
         const int64_t toolbar = findToolbarFolderId(context);
         ToolbarSlots slots(context, toolbar, firstPosition(context, toolbar, position));
         TitleMatches matches = findBookmarksByTitles(context, bookmarks);
+        // The walk leaves the cache full of clean pages: every page an edit dirties would then be
+        // spilled to the -wal at once, read back, and written again at COMMIT with its checksum.
+        // Up to 64 MiB, for this connection only; pages are taken only as the edits need them.
+        execOrRaise(db, "PRAGMA cache_size = -65536");
         for (const BookmarkSpec& bookmark : bookmarks)
             addOne(context, bookmark, slots, matches.find(bookmark.title)->second, report.actions);
         execOrRaise(db, mode == EditMode::Apply ? "COMMIT" : "ROLLBACK");
