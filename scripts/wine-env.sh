@@ -20,7 +20,13 @@ wine_env_start() {
     sleep 0.1
   done
 
-  wineserver -p </dev/null >/dev/null 2>&1
+  # A server left running for this private prefix (an interrupted session) still holds
+  # the old display: end it and start our own.
+  if ! wineserver -p </dev/null >/dev/null 2>&1; then
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+    wineserver -w </dev/null >/dev/null 2>&1 || true
+    wineserver -p </dev/null >/dev/null 2>&1
+  fi
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
   local fonts
   fonts="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine-fonts.reg"
